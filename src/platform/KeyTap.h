@@ -1,0 +1,35 @@
+#pragma once
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace brindlow::platform {
+
+enum class KeyTapEventKind { keyDown, disabledByTimeout, disabledByUserInput, other };
+// Never carries the key: only that one went down, and whether it was an autorepeat.
+struct KeyTapEvent {
+  KeyTapEventKind kind = KeyTapEventKind::keyDown;
+  bool autorepeat = false;
+};
+
+class KeyTapHandle {
+ public:
+  virtual ~KeyTapHandle() = default;
+  virtual void setEnabled(bool enabled) = 0;
+  virtual void invalidate() = 0;
+};
+
+class KeyTap {
+ public:
+  virtual ~KeyTap() = default;
+  virtual bool preflightListenAccess() = 0;
+  virtual void requestListenAccess() = 0;
+  // A listen-only key-down tap; null when it could not be created.
+  [[nodiscard]] virtual std::unique_ptr<KeyTapHandle> createListenTap(std::function<void(const KeyTapEvent&)> handler) = 0;
+  // Creates and at once drops a tap: whether listening works right now.
+  virtual bool probeListenTap() = 0;
+  virtual std::optional<std::string> inputSettingsUrl() const = 0;
+};
+
+}  // namespace brindlow::platform

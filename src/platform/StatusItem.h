@@ -1,0 +1,42 @@
+#pragma once
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "geometry/Screens.h"
+#include "platform/MenuModel.h"
+
+namespace brindlow::platform {
+
+// A decoded image owned by the backend.
+class Image {
+ public:
+  virtual ~Image() = default;
+};
+
+enum class ImagePosition { imageOnly, imageLeft };
+
+// The tray item.
+class StatusItem {
+ public:
+  virtual ~StatusItem() = default;
+  virtual bool hasButton() const = 0;
+  virtual void setLength(double length) = 0;  // -1 variable, -2 square
+  virtual void setImage(std::shared_ptr<Image> image) = 0;
+  virtual void setSymbolImage(std::string_view symbol, std::string_view description) = 0;
+  virtual void setTitle(std::string_view title, ImagePosition position) = 0;
+  virtual void setToolTip(std::string_view tip) = 0;
+  // Run before each opening of the menu to build it afresh.
+  virtual void setMenuProvider(std::function<MenuModel()> provider) = 0;
+  // What the menu shows has changed; hosts that do not ask before opening get the new menu now.
+  virtual void invalidateMenu() = 0;
+  virtual bool isVisible() const = 0;
+  virtual std::optional<GRect> buttonScreenRect() const = 0;
+  virtual bool buttonWindowVisibleAndUnoccluded() const = 0;
+  virtual void showHint(std::string_view text) = 0;
+  virtual void closeHint() = 0;
+  virtual void remove() = 0;
+};
+
+}  // namespace brindlow::platform

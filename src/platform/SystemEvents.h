@@ -1,0 +1,30 @@
+#pragma once
+#include <functional>
+
+#include "platform/Subscription.h"
+
+namespace brindlow::platform {
+
+enum class SystemEvent {
+  screensDidSleep,
+  screensDidWake,
+  willSleep,
+  didWake,
+  sessionDidResignActive,
+  sessionDidBecomeActive,
+  willPowerOff,
+  screenIsLocked,
+  screenIsUnlocked,
+  screenParametersChanged,
+  powerStateChanged,
+  thermalStateChanged,
+  currentLocaleChanged,
+};
+
+class SystemEvents {
+ public:
+  virtual ~SystemEvents() = default;
+  virtual Subscription observe(SystemEvent event, std::function<void()> handler) = 0;
+};
+
+}  // namespace brindlow::platform
