@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <optional>
 #include <string_view>
 
 #include "util/Enum.h"
@@ -21,5 +22,9 @@ template <>
 struct EnumTraits<LangPref> {
   static constexpr std::array<std::string_view, 6> names{"auto", "ko", "en", "ja", "es", "pt"};
 };
+
+// The language a preference names (the exact lookup fromRaw<Lang> of its raw string): nullopt for
+// "auto", where the caller falls back to the detected system language.
+constexpr std::optional<Lang> langOf(LangPref pref) { return fromRaw<Lang>(rawValue(pref)); }
 
 }  // namespace brindlow
