@@ -21,6 +21,8 @@
 //   bool writeJson(Json& out, const Record& value);    // encoding, usually with JsonObjectWriter
 // and callers use decodeStrict<Record>(j) / encode(value), or decodeBody<Record>(body) for a whole
 // message body from the page. Records that only travel one way define only that direction.
+// A failed readJson may leave its target partly written; the entry points decode into a fresh value
+// and hand it out only on success, so use them rather than readJson directly.
 
 #include <cstdint>
 #include <optional>
