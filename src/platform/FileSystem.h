@@ -15,6 +15,8 @@ class FileSystem {
   virtual ~FileSystem() = default;
   // The per-user data folder under which the application keeps its own folder.
   virtual std::optional<std::string> applicationSupportDirectory() = 0;
+  // The user's home folder, for when there is no data folder.
+  virtual std::string homeDirectory() = 0;
   virtual bool fileExists(std::string_view path, bool* isDirectory = nullptr) = 0;
   virtual Result<std::vector<uint8_t>> readFile(std::string_view path) = 0;
   virtual std::optional<std::string> createDirectories(std::string_view path) = 0;
