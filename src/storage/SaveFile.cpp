@@ -6,13 +6,12 @@
 #include <vector>
 
 #include "app/Log.h"
+#include "geometry/Screens.h"
 #include "platform/FileSystem.h"
 
 namespace brindlow {
 
 namespace {
-
-constexpr std::size_t kSaveBytes = 262144;
 
 std::string joinPath(std::string base, std::string_view name) {
   if (base.empty() || base.back() != '/') base.push_back('/');
@@ -79,7 +78,7 @@ std::optional<std::string> SaveFile::readValidJSON(const std::string& path) {
   auto data = fm_.readFile(path);
   if (!data) return std::nullopt;
   const auto& bytes = data.value();
-  if (bytes.size() > kSaveBytes) return std::nullopt;
+  if (bytes.size() > Limits::saveBytes) return std::nullopt;
   if (!isJsonObject(bytes)) return std::nullopt;
   if (!isUtf8(bytes)) return std::nullopt;
   return std::string(bytes.begin(), bytes.end());
@@ -100,8 +99,8 @@ std::optional<SaveFile::ReadResult> SaveFile::read() {
 
 SaveFile::WriteResult SaveFile::write(std::string_view text) {
   const std::size_t bytes = text.size();
-  if (bytes > kSaveBytes) {
-    warnOnce("save.size", "save: over " + std::to_string(kSaveBytes) + " bytes, dropped");
+  if (bytes > Limits::saveBytes) {
+    warnOnce("save.size", "save: over " + std::to_string(Limits::saveBytes) + " bytes, dropped");
     return {false, bytes};
   }
   auto failed = [bytes](const std::string& description) {
