@@ -34,8 +34,8 @@ LandStripView::~LandStripView() {
   window_.setDrawHandler(nullptr);
 }
 
-double LandStripView::heightOf(int level) const {
-  return Land::levelHeights[static_cast<size_t>(std::clamp(level, 0, Land::maxLevel))];
+double LandStripView::heightOf(int64_t level) const {
+  return Land::levelHeights[static_cast<size_t>(std::clamp<int64_t>(level, 0, Land::maxLevel))];
 }
 
 double LandStripView::columnX(int c) const { return ScreenGeometry::cellX(c, cols, window_.bounds().w); }
@@ -88,8 +88,8 @@ void LandStripView::drawPop(platform::Canvas& canvas, int c, const Pop& pop) con
   canvas.restore();
 }
 
-void LandStripView::setTrail(int level, std::set<int> columns) {
-  const int lv = std::clamp(level, 1, Land::maxLevel);
+void LandStripView::setTrail(int64_t level, std::set<int> columns) {
+  const int lv = static_cast<int>(std::clamp<int64_t>(level, 1, Land::maxLevel));
   std::vector<int> redraw;
   if (lv == trailLevel_) {
     std::set_symmetric_difference(trail.begin(), trail.end(), columns.begin(), columns.end(),

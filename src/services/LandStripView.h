@@ -54,7 +54,7 @@ class LandStripView {
   // Stores the new levels; grown columns pop while the window is shown, the rest are redrawn.
   void applyChanges(const std::vector<CellChange>& changes);
   // Replaces the trail and redraws only the columns whose ghost changes.
-  void setTrail(int level, std::set<int> columns);
+  void setTrail(int64_t level, std::set<int> columns);
   // Drops every running pop without redrawing; callers that keep the view redraw it whole.
   void clearPops();
   void setNeedsDisplay() { window_.setNeedsDisplayAll(); }
@@ -85,7 +85,7 @@ class LandStripView {
   void drawBlock(platform::Canvas& canvas, double x, double h, platform::Color top, platform::Color side) const;
   double columnX(int c) const;
   void redrawColumn(int c);
-  double heightOf(int level) const;
+  double heightOf(int64_t level) const;
 
   platform::MainLoop& loop_;
   platform::StripWindow& window_;
