@@ -287,6 +287,8 @@ TEST_F(LandStripsTest, TrailsAreKeptInRangeAndReachTheView) {
   EXPECT_EQ(view("A").trailLevel(), 2);
 
   for (int64_t bad : {0, 4}) land->applyTrail("A", bad, {5});
+  land->applyTrail("nope", 2, {1});
+  EXPECT_EQ(land->trails().size(), 1u);
   EXPECT_EQ(land->trails().at("A").cols, (std::set<int64_t>{1, 3}));
 
   land->applyTrail("A", 3, {10, 11});
