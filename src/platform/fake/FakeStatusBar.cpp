@@ -30,8 +30,8 @@ void FakeStatusBar::popUpMenu(platform::MenuModel menu, platform::PetPanel* inVi
 void FakeStatusBar::forget(FakeStatusItem* item) { std::erase(items_, item); }
 
 std::vector<uint8_t> FakeStatusBar::pngBytes(size_t extra) {
-  std::vector<uint8_t> bytes(std::begin(kPngSignature), std::end(kPngSignature));
-  bytes.resize(bytes.size() + extra, 0);
+  std::vector<uint8_t> bytes(sizeof(kPngSignature) + extra, 0);
+  std::copy(std::begin(kPngSignature), std::end(kPngSignature), bytes.begin());
   return bytes;
 }
 
