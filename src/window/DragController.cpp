@@ -81,6 +81,10 @@ void DragController::finish(DragPhase phase, platform::Seconds t) {
   if (auto done = onFinish) done();
 }
 
+void DragController::cancel() {
+  if (active_) finish(DragPhase::cancel, loop_.uptime());
+}
+
 void DragController::report(DragPhase phase, GPoint cursor, GPoint origin, platform::Seconds t) {
   if (auto event = onEvent) event(DragEvent{phase, cursor, origin, milliseconds(t)});
 }

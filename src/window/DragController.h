@@ -46,8 +46,10 @@ class DragController : public std::enable_shared_from_this<DragController> {
   void handle(const platform::MouseEvent& event);
   // Moves the panel to pointer − offset and reports `phase`.
   void move(DragPhase phase, platform::Seconds t);
-  // Ends the drag; callers cancel with DragPhase::cancel and the current uptime, only while active.
+  // Ends the drag with `phase` at `t` (uptime seconds). Reports even when no drag is active: use cancel().
   void finish(DragPhase phase, platform::Seconds t);
+  // Cancels an active drag now; does nothing when idle.
+  void cancel();
 
   // Seconds to whole milliseconds, halves away from zero.
   static double milliseconds(platform::Seconds t);
