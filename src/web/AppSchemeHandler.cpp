@@ -74,7 +74,7 @@ void answerNotFound(platform::SchemeTask& task) { task.respond(404, {{"Content-T
 
 AppSchemeHandler::AppSchemeHandler(const platform::MainLoop& loop, const std::optional<std::string>& resourceDirectory)
     : loop_(loop) {
-  if (resourceDirectory) root_ = fs::path(standardise(*resourceDirectory + "/web"));
+  if (resourceDirectory && !resourceDirectory->empty()) root_ = fs::path(standardise(*resourceDirectory + "/web"));
 }
 
 std::string_view AppSchemeHandler::mimeType(std::string_view extension) {

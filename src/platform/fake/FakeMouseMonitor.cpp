@@ -32,7 +32,7 @@ std::optional<platform::Subscription> FakeMouseMonitor::addLocalMonitor(
 
 std::optional<platform::Subscription> FakeMouseMonitor::add(Kind kind, uint32_t mask,
                                                             std::function<void(const platform::MouseEvent&)> handler) {
-  if (refuse_) return std::nullopt;
+  if (refuse_ || std::exchange(failNext_, false)) return std::nullopt;
   const uint64_t id = nextId_++;
   const Record record{kind, mask};
   monitors_.emplace(id, Monitor{record, std::move(handler)});

@@ -33,6 +33,8 @@ class FakeMouseMonitor : public platform::MouseMonitor {
   void emitLocal(platform::MouseEventType type, platform::Seconds timestamp);
   // While set, every add is refused (returns nullopt) and not recorded as added.
   void setRefuseMonitors(bool refuse) { refuse_ = refuse; }
+  // Refuses only the next add.
+  void failNextAdd() { failNext_ = true; }
 
   // Inspection.
   const std::vector<Record>& added() const { return added_; }
@@ -52,6 +54,7 @@ class FakeMouseMonitor : public platform::MouseMonitor {
   void emit(Kind kind, platform::MouseEventType type, platform::Seconds timestamp);
 
   bool refuse_ = false;
+  bool failNext_ = false;
   uint64_t nextId_ = 1;
   std::map<uint64_t, Monitor> monitors_;
   std::vector<Record> added_;

@@ -139,6 +139,14 @@ TEST_F(DragControllerTest, RefusedMonitorsStillLetACancelEndTheDrag) {
   EXPECT_EQ(log, (std::vector<std::string>{"cancel", "finish"}));
 }
 
+TEST_F(DragControllerTest, OneRefusedMonitorLeavesTheOtherToEndTheDrag) {
+  monitor.failNextAdd();  // the local one
+  drag->begin();
+  EXPECT_EQ(monitor.live(), (std::vector<FakeMouseMonitor::Record>{{Kind::global, 100}}));
+  monitor.emitGlobal(MouseEventType::leftMouseUp, 3);
+  EXPECT_EQ(log, (std::vector<std::string>{"end", "finish"}));
+}
+
 TEST_F(DragControllerTest, OwnerDroppingTheControllerInItsEventIsSafe) {
   drag->onEvent = [this](const DragEvent&) { drag.reset(); };
   drag->begin();
