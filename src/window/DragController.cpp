@@ -86,7 +86,7 @@ void DragController::cancel() {
 }
 
 void DragController::report(DragPhase phase, GPoint cursor, GPoint origin, platform::Seconds t) {
-  if (auto event = onEvent) event(DragEvent{phase, cursor, origin, milliseconds(t)});
+  if (auto event = onEvent) event(DragEvent{std::string(rawValue(phase)), cursor, origin, milliseconds(t)});
 }
 
 }  // namespace brindlow

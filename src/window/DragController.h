@@ -1,15 +1,26 @@
 #pragma once
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string_view>
 
 #include "geometry/Screens.h"
 #include "platform/MainLoop.h"
 #include "platform/MouseMonitor.h"
 #include "platform/Subscription.h"
+#include "util/Enum.h"
 #include "window/DragEvent.h"
 
 namespace brindlow {
+
+// A drag reports nothing when it begins.
+enum class DragPhase { move, end, cancel };
+
+template <>
+struct EnumTraits<DragPhase> {
+  static constexpr std::array<std::string_view, 3> names{"move", "end", "cancel"};
+};
 
 namespace platform {
 class PetPanel;

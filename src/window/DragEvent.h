@@ -1,25 +1,16 @@
 #pragma once
-#include <array>
-#include <string_view>
+#include <string>
 
 #include "geometry/Screens.h"
-#include "util/Enum.h"
 
 namespace brindlow {
 
-enum class DragPhase { move, end, cancel };
-
-template <>
-struct EnumTraits<DragPhase> {
-  static constexpr std::array<std::string_view, 3> names{"move", "end", "cancel"};
-};
-
-// One step of a drag of the pet window; a drag reports nothing when it begins.
+// One step of a drag of the pet window, as the page receives it.
 struct DragEvent {
-  DragPhase phase = DragPhase::move;
-  GPoint cursor;  // the pointer, page coordinates
-  GPoint origin;  // the panel's top-left corner, page coordinates
-  double t = 0;   // milliseconds of uptime, whole
+  std::string phase;  // "move", "end" or "cancel"
+  GPoint cursor;
+  GPoint origin;
+  double t = 0;  // milliseconds of system uptime
   bool operator==(const DragEvent&) const = default;
 };
 

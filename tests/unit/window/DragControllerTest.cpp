@@ -30,7 +30,7 @@ class DragControllerTest : public ::testing::Test {
     drag->panel = panel;
     drag->onEvent = [this](const DragEvent& e) {
       events.push_back(e);
-      log.push_back(std::string(rawValue(e.phase)));
+      log.push_back(e.phase);
     };
     drag->onFinish = [this] { log.push_back("finish"); };
   }
@@ -48,7 +48,7 @@ TEST_F(DragControllerTest, ButtonAlreadyUpEndsAtOnce) {
   screens.buttons = 2;  // only the right button
   drag->begin();
   EXPECT_EQ(log, (std::vector<std::string>{"end", "finish"}));
-  EXPECT_EQ(events[0], (DragEvent{DragPhase::end, {150, 160}, {100, 100}, 1000000}));
+  EXPECT_EQ(events[0], (DragEvent{"end", {150, 160}, {100, 100}, 1000000}));
   EXPECT_FALSE(drag->active());
   EXPECT_TRUE(monitor.added().empty());
 }
@@ -78,9 +78,9 @@ TEST_F(DragControllerTest, MovesKeepThePointerOffsetAndReleaseEndsOnce) {
   monitor.emitGlobal(MouseEventType::leftMouseUp, 13.0005);
   monitor.emitLocal(MouseEventType::leftMouseUp, 13.1);  // the monitors are gone: nothing more
   EXPECT_EQ(events, (std::vector<DragEvent>{
-                        {DragPhase::move, {170, 150}, {120, 90}, 12346},
-                        {DragPhase::move, {400, 500}, {350, 440}, 12400},
-                        {DragPhase::end, {401, 502}, {351, 442}, 13001},
+                        {"move", {170, 150}, {120, 90}, 12346},
+                        {"move", {400, 500}, {350, 440}, 12400},
+                        {"end", {401, 502}, {351, 442}, 13001},
                     }));
   EXPECT_EQ(log.back(), "finish");
   EXPECT_EQ(panel->frame(), (GRect{351, 442, 200, 200}));
@@ -127,7 +127,7 @@ TEST_F(DragControllerTest, GonePanel) {
   screens.pointer = {200, 200};
   monitor.emitLocal(MouseEventType::leftMouseDragged, 1);  // nothing to move, nothing reported
   monitor.emitLocal(MouseEventType::leftMouseUp, 2);
-  EXPECT_EQ(events, (std::vector<DragEvent>{{DragPhase::end, {200, 200}, {150, 140}, 2000}}));
+  EXPECT_EQ(events, (std::vector<DragEvent>{{"end", {200, 200}, {150, 140}, 2000}}));
 }
 
 TEST_F(DragControllerTest, RefusedMonitorsStillLetACancelEndTheDrag) {
