@@ -5,24 +5,15 @@
 #include <optional>
 #include <vector>
 
-#include "platform/Screens.h"
 #include "platform/fake/FakeMainLoop.h"
 #include "platform/fake/FakeMouseMonitor.h"
 #include "platform/fake/FakePetPanel.h"
+#include "platform/fake/FakeScreens.h"
 #include "window/HitTester.h"
 
 namespace {
 
 using namespace brindlow;
-
-class BenchScreens : public platform::Screens {
- public:
-  std::vector<platform::DisplayInfo> displays() const override { return {}; }
-  GPoint pointerLocation() const override { return pointer; }
-  uint32_t pressedMouseButtons() const override { return 0; }
-  platform::Subscription onParametersChanged(std::function<void()>) override { return {}; }
-  GPoint pointer;
-};
 
 struct Rig {
   Rig() {
@@ -35,7 +26,7 @@ struct Rig {
     tester->setRects(rects);
   }
   fake::FakeMainLoop loop;
-  BenchScreens screens;
+  fake::FakeScreens screens;
   fake::FakeMouseMonitor monitor;
   std::shared_ptr<fake::FakePetPanel> panel = std::make_shared<fake::FakePetPanel>(nullptr);
   std::shared_ptr<HitTester> tester = std::make_shared<HitTester>(loop, screens, monitor);
@@ -47,7 +38,7 @@ void BM_UpdateNearMiss(benchmark::State& state) {
   Rig rig;
   double x = 0;
   for (auto _ : state) {
-    rig.screens.pointer = {110 + x, 120};
+    rig.screens.setPointer({110 + x, 120});
     x = x >= 180 ? 0 : x + 1;
     rig.tester->update();
   }
@@ -61,7 +52,7 @@ void BM_UpdateAcrossRects(benchmark::State& state) {
   double x = 0;
   long n = 0;
   for (auto _ : state) {
-    rig.screens.pointer = {100 + x, 270};
+    rig.screens.setPointer({100 + x, 270});
     x = x >= 199 ? 0 : x + 1;
     rig.tester->update();
     if ((++n & 4095) == 0) rig.panel->clearOps();  // the fake's operation log would grow without end

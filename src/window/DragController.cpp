@@ -26,7 +26,7 @@ void DragController::begin() {
   auto p = panel.lock();
   if (!p || !p->isVisible()) return;
   const GRect frame = p->frame();
-  offset_ = minus(screens_.pointerLocation(), {frame.x, frame.y});
+  offset_ = minus(ScreenGeometry::mouseTopLeft(screens_), {frame.x, frame.y});
   active_ = true;
   if ((screens_.pressedMouseButtons() & 1u) == 0) {
     finish(DragPhase::end, loop_.uptime());  // the press is already over
@@ -47,7 +47,7 @@ void DragController::handle(const platform::MouseEvent& event) {
   if (!active_) return;
   switch (event.type) {
     case platform::MouseEventType::leftMouseUp:
-      if (auto p = panel.lock()) p->setFrameOrigin(minus(screens_.pointerLocation(), offset_));
+      if (auto p = panel.lock()) p->setFrameOrigin(minus(ScreenGeometry::mouseTopLeft(screens_), offset_));
       finish(DragPhase::end, event.timestamp);
       break;
     case platform::MouseEventType::mouseMoved:
@@ -63,7 +63,7 @@ void DragController::handle(const platform::MouseEvent& event) {
 void DragController::move(DragPhase phase, platform::Seconds t) {
   auto p = panel.lock();
   if (!p) return;
-  const GPoint pointer = screens_.pointerLocation();
+  const GPoint pointer = ScreenGeometry::mouseTopLeft(screens_);
   const GPoint origin = minus(pointer, offset_);
   p->setFrameOrigin(origin);
   report(phase, pointer, origin, t);
@@ -74,7 +74,7 @@ void DragController::finish(DragPhase phase, platform::Seconds t) {
   localMonitor_.cancel();
   globalMonitor_.cancel();
   active_ = false;
-  const GPoint cursor = screens_.pointerLocation();
+  const GPoint cursor = ScreenGeometry::mouseTopLeft(screens_);
   GPoint origin = minus(cursor, offset_);
   if (auto p = panel.lock()) origin = {p->frame().x, p->frame().y};
   report(phase, cursor, origin, t);

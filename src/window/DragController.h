@@ -8,9 +8,9 @@
 #include "geometry/Screens.h"
 #include "platform/MainLoop.h"
 #include "platform/MouseMonitor.h"
+#include "bridge/Messages.h"
 #include "platform/Subscription.h"
 #include "util/Enum.h"
-#include "window/DragEvent.h"
 
 namespace brindlow {
 

@@ -25,8 +25,8 @@ bool contains(std::span<const GRect> rects, GPoint point, GRect frame) {
 
 Sanitized sanitize(std::span<const GRect> rects, double width, double height) {
   Sanitized out;
-  out.dropped = rects.size() > rectsKept;
-  for (const GRect& r : rects.first(std::min(rects.size(), rectsKept))) {
+  out.dropped = rects.size() > Limits::hitRectsKept;
+  for (const GRect& r : rects.first(std::min(rects.size(), Limits::hitRectsKept))) {
     if (!std::isfinite(r.x) || !std::isfinite(r.y) || !std::isfinite(r.w) || !std::isfinite(r.h) || r.w <= 0 ||
         r.h <= 0) {
       out.dropped = true;

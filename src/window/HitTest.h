@@ -8,8 +8,6 @@ namespace brindlow::HitTest {
 
 // How close the pointer must come to the centre of the pet's web frame to count as near.
 inline constexpr double nearRadius = 240.0;
-// Only this many of the page's hit rectangles take effect.
-inline constexpr size_t rectsKept = 8;
 
 struct Sanitized {
   std::vector<GRect> kept;  // clipped to the web frame, input order

@@ -47,7 +47,7 @@ void HitTester::setRects(const std::vector<GRect>& pageRects) {
 void HitTester::update() {
   auto p = panel.lock();
   if (!p) return;
-  const GPoint pointer = screens_.pointerLocation();
+  const GPoint pointer = ScreenGeometry::mouseTopLeft(screens_);
   const GRect frame = currentWebFrame(*p);
   const bool accept = p->isVisible() && (forceAccept_ || HitTest::contains(rects, pointer, frame));
   if (p->ignoresMouseEvents() == accept) p->setIgnoresMouseEvents(!accept);
@@ -85,7 +85,7 @@ void HitTester::trailingFired() {
   if (!nearInside_) return;
   auto p = panel.lock();
   if (!p) return;
-  const GPoint pointer = screens_.pointerLocation();
+  const GPoint pointer = ScreenGeometry::mouseTopLeft(screens_);
   const GRect frame = currentWebFrame(*p);
   lastNearSent_ = 0;
   updateNear(p.get(), pointer, frame);

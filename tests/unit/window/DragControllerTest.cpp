@@ -9,7 +9,7 @@
 #include "platform/fake/FakeMainLoop.h"
 #include "platform/fake/FakeMouseMonitor.h"
 #include "platform/fake/FakePetPanel.h"
-#include "window/PointerStub.h"
+#include "platform/fake/FakeScreens.h"
 
 namespace brindlow {
 namespace {
@@ -25,8 +25,8 @@ class DragControllerTest : public ::testing::Test {
     panel->setFrame({100, 100, 200, 200}, true);
     panel->orderFrontRegardless();
     panel->clearOps();
-    screens.pointer = {150, 160};
-    screens.buttons = 1;
+    screens.setPointer({150, 160});
+    screens.setPressedButtons(1);
     drag->panel = panel;
     drag->onEvent = [this](const DragEvent& e) {
       events.push_back(e);
@@ -36,7 +36,7 @@ class DragControllerTest : public ::testing::Test {
   }
 
   fake::FakeMainLoop loop;
-  test::PointerStub screens;
+  fake::FakeScreens screens;
   FakeMouseMonitor monitor;
   std::shared_ptr<fake::FakePetPanel> panel = std::make_shared<fake::FakePetPanel>(nullptr);
   std::shared_ptr<DragController> drag = std::make_shared<DragController>(loop, screens, monitor);
@@ -45,7 +45,7 @@ class DragControllerTest : public ::testing::Test {
 };
 
 TEST_F(DragControllerTest, ButtonAlreadyUpEndsAtOnce) {
-  screens.buttons = 2;  // only the right button
+  screens.setPressedButtons(2);  // only the right button
   drag->begin();
   EXPECT_EQ(log, (std::vector<std::string>{"end", "finish"}));
   EXPECT_EQ(events[0], (DragEvent{"end", {150, 160}, {100, 100}, 1000000}));
@@ -59,7 +59,7 @@ TEST_F(DragControllerTest, BeginInstallsLocalAndGlobalMonitorsOnce) {
   EXPECT_EQ(drag->offset(), (GPoint{50, 60}));
   EXPECT_EQ(monitor.live(), (std::vector<FakeMouseMonitor::Record>{{Kind::local, 100}, {Kind::global, 100}}));
 
-  screens.pointer = {10, 10};
+  screens.setPointer({10, 10});
   drag->begin();  // a second begin changes nothing
   EXPECT_EQ(drag->offset(), (GPoint{50, 60}));
   EXPECT_EQ(monitor.added().size(), 2u);
@@ -68,13 +68,13 @@ TEST_F(DragControllerTest, BeginInstallsLocalAndGlobalMonitorsOnce) {
 
 TEST_F(DragControllerTest, MovesKeepThePointerOffsetAndReleaseEndsOnce) {
   drag->begin();
-  screens.pointer = {170, 150};
+  screens.setPointer({170, 150});
   monitor.emitLocal(MouseEventType::leftMouseDragged, 12.3456);
-  screens.pointer = {400, 500};
+  screens.setPointer({400, 500});
   monitor.emitGlobal(MouseEventType::leftMouseDragged, 12.4);
   EXPECT_EQ(panel->frame(), (GRect{350, 440, 200, 200}));
 
-  screens.pointer = {401, 502};
+  screens.setPointer({401, 502});
   monitor.emitGlobal(MouseEventType::leftMouseUp, 13.0005);
   monitor.emitLocal(MouseEventType::leftMouseUp, 13.1);  // the monitors are gone: nothing more
   EXPECT_EQ(events, (std::vector<DragEvent>{
@@ -90,7 +90,7 @@ TEST_F(DragControllerTest, MovesKeepThePointerOffsetAndReleaseEndsOnce) {
 
 TEST_F(DragControllerTest, MouseMovedMeansTheButtonWasReleasedUnseen) {
   drag->begin();
-  screens.pointer = {300, 300};
+  screens.setPointer({300, 300});
   monitor.emitGlobal(MouseEventType::mouseMoved, 20);
   EXPECT_EQ(log, (std::vector<std::string>{"end", "finish"}));
   EXPECT_EQ(events[0].origin, (GPoint{100, 100}));  // not moved
@@ -124,7 +124,7 @@ TEST_F(DragControllerTest, GonePanel) {
   panel->orderFrontRegardless();
   drag->begin();
   drag->panel.reset();
-  screens.pointer = {200, 200};
+  screens.setPointer({200, 200});
   monitor.emitLocal(MouseEventType::leftMouseDragged, 1);  // nothing to move, nothing reported
   monitor.emitLocal(MouseEventType::leftMouseUp, 2);
   EXPECT_EQ(events, (std::vector<DragEvent>{{"end", {200, 200}, {150, 140}, 2000}}));

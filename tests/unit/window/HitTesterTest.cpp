@@ -10,8 +10,8 @@
 #include "platform/fake/FakeMainLoop.h"
 #include "platform/fake/FakeMouseMonitor.h"
 #include "platform/fake/FakePetPanel.h"
+#include "platform/fake/FakeScreens.h"
 #include "support/LogCapture.h"
-#include "window/PointerStub.h"
 
 namespace brindlow {
 namespace {
@@ -32,14 +32,14 @@ class HitTesterTest : public ::testing::Test {
     tester->onPointerNear = [this](std::optional<GPoint> p) { reports.push_back(p); };
   }
   void moveTo(GPoint p) {
-    screens.pointer = p;
+    screens.setPointer(p);
     tester->update();
   }
   int flips() const { return panel->count("setIgnoresMouseEvents"); }
 
   test::LogCapture log;
   fake::FakeMainLoop loop;
-  test::PointerStub screens;
+  fake::FakeScreens screens;
   FakeMouseMonitor monitor;
   std::shared_ptr<fake::FakePetPanel> panel = std::make_shared<fake::FakePetPanel>(nullptr);
   std::shared_ptr<HitTester> tester = std::make_shared<HitTester>(loop, screens, monitor);
@@ -125,7 +125,7 @@ TEST_F(HitTesterTest, NearReportsAreThrottledWithOneTrailingReport) {
   EXPECT_EQ(reports.size(), 1u);
   EXPECT_TRUE(tester->trailingPending());
 
-  screens.pointer = {230, 200};  // where the pointer is when the trailing report fires
+  screens.setPointer({230, 200});  // where the pointer is when the trailing report fires
   loop.advance(1.0 / 15 - 0.02 - 0.001);
   EXPECT_EQ(reports.size(), 1u);
   loop.advance(0.002);
@@ -155,7 +155,7 @@ TEST_F(HitTesterTest, TrailingReportSeesThePointerLeftMeanwhile) {
   moveTo({200, 200});
   loop.advance(0.01);
   moveTo({201, 200});
-  screens.pointer = {1000, 1000};  // left without an update
+  screens.setPointer({1000, 1000});  // left without an update
   loop.advance(0.1);
   EXPECT_EQ(reports, (std::vector<std::optional<GPoint>>{GPoint{200, 200}, std::nullopt}));
 }
@@ -181,7 +181,7 @@ TEST_F(HitTesterTest, StartInstallsOneMouseMovedMonitorThatUpdates) {
   EXPECT_EQ(monitor.added(), (std::vector<FakeMouseMonitor::Record>{{FakeMouseMonitor::Kind::global, 32}}));
 
   tester->setRects({{0, 0, 200, 200}});
-  screens.pointer = {150, 150};
+  screens.setPointer({150, 150});
   monitor.emitGlobal(MouseEventType::mouseMoved, loop.uptime());
   EXPECT_FALSE(panel->ignoresMouseEvents());
   EXPECT_EQ(reports.size(), 1u);
