@@ -217,7 +217,7 @@ TEST_F(AppDelegateTest, RelaunchRefusedWhileTerminating) {
   EXPECT_TRUE(fakes.workspace.launches().empty());
 }
 
-TEST_F(AppDelegateTest, FourthCrashWithinAMinuteStopsReloading) {
+TEST(AppDelegateCrashes, FourthCrashWithinAMinuteStopsReloading) {
   struct Case {
     std::vector<double> at;  // seconds after the first crash
     bool stopped;
@@ -230,7 +230,7 @@ TEST_F(AppDelegateTest, FourthCrashWithinAMinuteStopsReloading) {
       {{0, 70, 80, 90}, false},
   };
   for (const Case& c : cases) {
-    test::LogCapture caseLog;
+    test::LogCapture log;
     test::AppPlatform p;
     auto d = std::make_shared<AppDelegate>(p.platform());
     p.application.run(*d);
@@ -240,7 +240,7 @@ TEST_F(AppDelegateTest, FourthCrashWithinAMinuteStopsReloading) {
       d->webContentTerminated();
     }
     EXPECT_EQ(d->webStopped(), c.stopped) << testing::PrintToString(c.at);
-    EXPECT_EQ(caseLog.count("web: crashed 4 times in a minute, stopped"), c.stopped ? 1u : 0u);
+    EXPECT_EQ(log.count("web: crashed 4 times in a minute, stopped"), c.stopped ? 1u : 0u);
   }
 }
 
