@@ -7,6 +7,7 @@
 #include "app/Log.h"
 #include "platform/KeyTap.h"
 #include "platform/ProcessInfo.h"
+#include "platform/Screens.h"
 #include "platform/Workspace.h"
 
 namespace brindlow {
@@ -31,6 +32,12 @@ std::string decimal(int64_t value) {
 AppDelegate::AppDelegate(const platform::Platform& platform)
     : platform_(platform),
       mainLoop_(*platform.mainLoop),
+      prefs_(*platform.defaults, *platform.loginItems, mainLoop_),
+      permission_(std::make_shared<InputPermission>(*platform.keyTap, *platform.defaults, mainLoop_,
+                                                    *platform.workspace)),
+      keys_(std::make_shared<KeyCounter>(*platform.keyTap, *platform.defaults, mainLoop_)),
+      saveFile_(*platform.fileSystem),
+      land_(std::make_shared<LandStrips>(mainLoop_, *platform.windowServer)),
       links_(*platform.resources, *platform.fileSystem, platform.keyTap->inputSettingsUrl()),
       updater_(*platform.application, *platform.workspace, platform.processInfo->applicationId()) {}
 
@@ -95,10 +102,16 @@ bool AppDelegate::quitIfAlreadyRunning() {
 
 void AppDelegate::start() {
   platform_.processInfo->disableAutomaticTermination(kAutomaticTerminationReason);
-  // The language preference, the bridge, the pet window, the status item and the other services
-  // join this sequence, in their order, as they are built; until the preference exists the
-  // system language is the language.
-  lang_ = detectLang(*platform_.locale);
+  const Prefs p = prefs_.load();
+  if (auto chosen = fromRaw<Lang>(rawValue(p.lang))) {
+    lang_ = *chosen;
+  } else {
+    lang_ = detectLang(*platform_.locale);
+  }
+  // The bridge, the pet window, the status item, the system watch, the window list and the wiring
+  // between them join this sequence, in their places, as they are built.
+  keys_->start();
+  land_->setScreens(ScreenGeometry::screens(*platform_.screens));
   loadPage();
   updater_.ensureUpdaterController();
 }
@@ -148,7 +161,11 @@ bool AppDelegate::shouldHandleReopen(bool /*hasVisibleWindows*/) {
 
 void AppDelegate::willTerminate() {
   assertMainThread();
-  // The services are torn down here, in reverse dependency order, as they are built.
+  // The system watch, the pet window, the window list, the bridge and the status item are torn
+  // down between these steps, in their places, as they are built.
+  keys_->stop();
+  permission_->stopPolling();
+  land_->clearAll();
 }
 
 void AppDelegate::webContentTerminated() {

@@ -11,6 +11,11 @@
 #include "platform/MainLoop.h"
 #include "platform/Platform.h"
 #include "platform/TaskHandle.h"
+#include "services/InputPermission.h"
+#include "services/KeyCounter.h"
+#include "services/LandStrips.h"
+#include "storage/PrefsStore.h"
+#include "storage/SaveFile.h"
 
 namespace brindlow {
 
@@ -37,6 +42,11 @@ class AppDelegate : public platform::ApplicationDelegate, public std::enable_sha
   // The menu's reload action: forgets the crashes and loads the page again.
   void reloadWeb();
 
+  PrefsStore& prefs() { return prefs_; }
+  InputPermission& permission() { return *permission_; }
+  KeyCounter& keys() { return *keys_; }
+  SaveFile& saveFile() { return saveFile_; }
+  LandStrips& land() { return *land_; }
   Lang lang() const { return lang_; }
   bool terminating() const { return terminating_; }
   bool relaunching() const { return relaunching_; }
@@ -57,6 +67,12 @@ class AppDelegate : public platform::ApplicationDelegate, public std::enable_sha
 
   platform::Platform platform_;
   platform::MainLoop& mainLoop_;
+  // The long-lived services, created in this order; the others join as they are built.
+  PrefsStore prefs_;
+  std::shared_ptr<InputPermission> permission_;
+  std::shared_ptr<KeyCounter> keys_;
+  SaveFile saveFile_;
+  std::shared_ptr<LandStrips> land_;
   LinkTable links_;
   Updater updater_;
   platform::TaskHandle waitWork_;

@@ -43,6 +43,29 @@ TEST_F(AppDelegateTest, StartDisablesAutomaticTerminationDetectsLanguageAndCreat
   EXPECT_TRUE(log.lines().empty());
 }
 
+TEST_F(AppDelegateTest, LanguagePreferenceWinsOverTheSystemLanguage) {
+  fakes.locale.setPreferredLanguages({"es-MX"});
+  fakes.defaults.store("prefs.lang", std::string("ko"));
+  launch();
+  EXPECT_EQ(delegate->lang(), Lang::ko);
+}
+
+TEST_F(AppDelegateTest, StartCountsKeysAndHandsTheScreensToTheLandTerminationStopsCounting) {
+  fakes.keyTap.preflight = true;
+  launch();
+  EXPECT_EQ(fakes.keyTap.liveTaps(), 1u);
+  EXPECT_EQ(delegate->land().screens().size(), 1u);
+
+  fakes.keyTap.preflight = false;
+  delegate->permission().request();
+  ASSERT_TRUE(delegate->permission().isPolling());
+  fakes.application.terminate();
+  fakes.loop.runPosted();
+  ASSERT_TRUE(fakes.application.terminated());
+  EXPECT_EQ(fakes.keyTap.liveTaps(), 0u);
+  EXPECT_FALSE(delegate->permission().isPolling());
+}
+
 TEST_F(AppDelegateTest, ProcessEntryRunsAsAnAccessory) {
   EXPECT_EQ(runApplication(fakes.platform()), 0);
   EXPECT_EQ(fakes.application.policiesSet(), std::vector{platform::ActivationPolicy::accessory});

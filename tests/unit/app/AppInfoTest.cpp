@@ -4,7 +4,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include "AppTestPlatform.h"
+#include "platform/fake/FakeApplication.h"
+#include "platform/fake/FakeFileSystem.h"
+#include "platform/fake/FakeLocale.h"
+#include "platform/fake/FakeResources.h"
+#include "platform/fake/FakeWorkspace.h"
 
 namespace brindlow {
 namespace {
@@ -45,14 +49,14 @@ TEST(AppInfo, VersionAndBuildAreTextsOrZero) {
 
 class LinkTableTest : public testing::Test {
  protected:
-  void setLinks(std::string contents) {
+  void setLinks(const std::string& contents) {
     resources.setResource("links", "json", "/res/links.json");
-    files.files["/res/links.json"] = std::move(contents);
+    files.setFile("/res/links.json", contents);
   }
   LinkTable table() { return LinkTable(resources, files, "settings://privacy/input"); }
 
   fake::FakeResources resources;
-  test::MemoryFiles files;
+  fake::FakeFileSystem files;
 };
 
 TEST_F(LinkTableTest, OnlyHttpsTextValuesBecomeLinks) {
@@ -103,25 +107,25 @@ TEST_F(LinkTableTest, LoadedOnceEvenWhenMissing) {
   EXPECT_EQ(links.url(LinkId::support), std::nullopt);
   EXPECT_EQ(links.url(LinkId::terms), std::nullopt);
   EXPECT_EQ(resources.lookups().size(), 1u);
-  EXPECT_EQ(files.reads, 0);
+  EXPECT_EQ(files.count(fake::FakeFileSystem::Op::readFile), 0u);
 
   LinkTable loaded = table();
   EXPECT_EQ(loaded.url(LinkId::support), "https://example.com/help");
-  files.files["/res/links.json"] = "{}";
+  files.setFile("/res/links.json", "{}");
   EXPECT_EQ(loaded.url(LinkId::support), "https://example.com/help");
-  EXPECT_EQ(files.reads, 1);
+  EXPECT_EQ(files.count(fake::FakeFileSystem::Op::readFile), 1u);
 }
 
 TEST(AppInfo, BundledLinksAreHttps) {
   fake::FakeResources resources;
-  test::MemoryFiles files;
+  fake::FakeFileSystem files;
   FILE* f = std::fopen(BRINDLOW_SOURCE_RESOURCES "/links.json", "rb");
   ASSERT_NE(f, nullptr);
   std::string contents;
   char buf[512];
   for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) contents.append(buf, n);
   std::fclose(f);
-  files.files["/res/links.json"] = contents;
+  files.setFile("/res/links.json", contents);
   resources.setResource("links", "json", "/res/links.json");
   LinkTable links(resources, files, std::nullopt);
   for (LinkId id : {LinkId::support, LinkId::privacy, LinkId::terms}) {
