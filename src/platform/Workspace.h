@@ -24,6 +24,8 @@ class Workspace {
   virtual bool openUrl(std::string_view url) = 0;
   // Process ids of running instances with this application id, this process included.
   virtual std::vector<int32_t> runningApplicationPids(std::string_view applicationId) = 0;
+  // Whether an instance of this application runs with that pid; false for pid <= 0, which names no
+  // single process.
   virtual bool isApplicationRunning(int32_t pid) = 0;
   // Starts a new instance; `done` arrives later on the main loop with an error text or nothing.
   virtual void openNewInstance(std::vector<std::string> arguments, bool activates,

@@ -1,0 +1,85 @@
+#include "platform/fake/FakeWorkspace.h"
+
+#include <algorithm>
+
+namespace brindlow::fake {
+
+FakeWorkspace::FakeWorkspace() : alive_(std::make_shared<bool>(true)) {}
+
+FakeWorkspace::~FakeWorkspace() { *alive_ = false; }
+
+bool FakeWorkspace::openUrl(std::string_view url) {
+  openedUrls_.emplace_back(url);
+  return openUrlResult_;
+}
+
+std::vector<int32_t> FakeWorkspace::runningApplicationPids(std::string_view applicationId) {
+  auto it = instances_.find(applicationId);
+  return it == instances_.end() ? std::vector<int32_t>{} : it->second;
+}
+
+bool FakeWorkspace::isApplicationRunning(int32_t pid) {
+  ++runningQueries_[pid];
+  return running_.count(pid) != 0;
+}
+
+void FakeWorkspace::openNewInstance(std::vector<std::string> arguments, bool activates,
+                                    std::function<void(std::optional<std::string> error)> done) {
+  launches_.push_back({std::move(arguments), activates});
+  pendingDone_.push_back(std::move(done));
+}
+
+platform::Subscription FakeWorkspace::observe(platform::WorkspaceEvent event, std::function<void()> handler) {
+  const uint64_t id = nextObserver_++;
+  observers_.emplace(id, Observer{event, std::move(handler)});
+  std::weak_ptr<bool> alive = alive_;
+  return platform::Subscription([this, id, alive] {
+    if (auto a = alive.lock(); a && *a) observers_.erase(id);
+  });
+}
+
+void FakeWorkspace::setInstances(std::string applicationId, std::vector<int32_t> pids) {
+  instances_[std::move(applicationId)] = std::move(pids);
+}
+
+void FakeWorkspace::setRunning(int32_t pid, bool running) {
+  if (running) {
+    running_.insert(pid);
+  } else {
+    running_.erase(pid);
+  }
+}
+
+bool FakeWorkspace::completeLaunch(std::optional<std::string> error) {
+  if (pendingDone_.empty()) return false;
+  auto done = std::move(pendingDone_.front());
+  pendingDone_.erase(pendingDone_.begin());
+  if (done) done(std::move(error));
+  return true;
+}
+
+void FakeWorkspace::emit(platform::WorkspaceEvent event) {
+  // Copy first: a handler may cancel its own or another subscription.
+  std::vector<uint64_t> ids;
+  for (const auto& [id, o] : observers_) {
+    if (o.event == event) ids.push_back(id);
+  }
+  for (uint64_t id : ids) {
+    auto it = observers_.find(id);
+    if (it == observers_.end()) continue;
+    auto handler = it->second.handler;
+    if (handler) handler();
+  }
+}
+
+int FakeWorkspace::runningQueries(int32_t pid) const {
+  auto it = runningQueries_.find(pid);
+  return it == runningQueries_.end() ? 0 : it->second;
+}
+
+size_t FakeWorkspace::observerCount(platform::WorkspaceEvent event) const {
+  return static_cast<size_t>(std::count_if(observers_.begin(), observers_.end(),
+                                           [event](const auto& entry) { return entry.second.event == event; }));
+}
+
+}  // namespace brindlow::fake
