@@ -32,8 +32,11 @@ class StatusItem {
   // What the menu shows has changed; hosts that do not ask before opening get the new menu now.
   virtual void invalidateMenu() = 0;
   virtual bool isVisible() const = 0;
+  // The button's rectangle on screen in page coordinates; nullopt when the button has no window.
   virtual std::optional<GRect> buttonScreenRect() const = 0;
+  // Whether the menu bar holding the button can be seen now (hints are dropped otherwise).
   virtual bool buttonWindowVisibleAndUnoccluded() const = 0;
+  // A short note beside the item; it stays until closeHint (the controller times it).
   virtual void showHint(std::string_view text) = 0;
   virtual void closeHint() = 0;
   virtual void remove() = 0;
