@@ -212,6 +212,13 @@ TEST_F(StatusItemControllerTest, ChoicesRunTheirActionsAndGroundMarksOneMode) {
   EXPECT_EQ(ran, (std::vector<std::string>{"update"}));
 }
 
+TEST_F(StatusItemControllerTest, ActionMayDestroyTheController) {
+  controller->actions.quit = [this] { controller.reset(); };
+  controller->willOpen = [] {};
+  EXPECT_TRUE(item->choose({"menu.quit"}));
+  EXPECT_FALSE(controller);
+}
+
 TEST_F(StatusItemControllerTest, TodayFiguresOnlyForTodaysStatus) {
   controller->status = sampleStatus();
   EXPECT_EQ(lines(), (std::vector<std::string>{"Mochi L5 \u2665\u2665\u2661\u2661\u2661", "paws 12 of 1,235",
