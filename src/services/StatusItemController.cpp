@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "app/Log.h"
+#include "platform/FileSystem.h"
 #include "platform/Locale.h"
 #include "platform/MainLoop.h"
 #include "platform/Resources.h"
@@ -29,10 +30,13 @@ std::shared_ptr<const StringsTable>& localization() {
   return table;
 }
 
-std::optional<StringsTable> loadLanguage(std::string_view code, const platform::Resources& resources) {
+std::optional<StringsTable> loadLanguage(std::string_view code, const platform::Resources& resources,
+                                         platform::FileSystem& files) {
   const auto folder = resources.pathForResource(code, "lproj");
   if (!folder) return std::nullopt;
-  return StringsTable::load(*folder + "/Localizable.strings");
+  const auto bytes = files.readFile(*folder + "/Localizable.strings");
+  if (!bytes) return std::nullopt;
+  return StringsTable::parse(std::string_view(reinterpret_cast<const char*>(bytes.value().data()), bytes.value().size()));
 }
 
 platform::MenuItemModel entry(Kind kind, std::string title, std::function<void()> onSelect = {}) {
@@ -96,10 +100,11 @@ void StatusItemController::assertMainThread() const {
 
 // ---- Texts
 
-void StatusItemController::setLanguage(Lang lang, const platform::Resources& resources) {
-  auto table = loadLanguage(rawValue(lang), resources);
+void StatusItemController::setLanguage(Lang lang, const platform::Resources& resources,
+                                       platform::FileSystem& files) {
+  auto table = loadLanguage(rawValue(lang), resources, files);
   // The development language stands in for a missing folder or a broken table.
-  if (!table && lang != Lang::en) table = loadLanguage(rawValue(Lang::en), resources);
+  if (!table && lang != Lang::en) table = loadLanguage(rawValue(Lang::en), resources, files);
   localization() = std::make_shared<StringsTable>(table ? std::move(*table) : StringsTable());
 }
 

@@ -17,6 +17,7 @@
 #include "platform/TaskHandle.h"
 
 namespace brindlow::platform {
+class FileSystem;
 class Image;
 class Locale;
 class MainLoop;
@@ -76,7 +77,7 @@ class StatusItemController : public std::enable_shared_from_this<StatusItemContr
   // Selects the texts of `lang` for every native text; the development language (en) when its
   // folder or table is missing or broken. Works before any controller exists. Texts already shown
   // keep their language: call menuChanged() afterwards so an exported menu picks the new one up.
-  static void setLanguage(Lang lang, const platform::Resources& resources);
+  static void setLanguage(Lang lang, const platform::Resources& resources, platform::FileSystem& files);
   // The text of `key` in the selected language; the key itself when it is missing.
   static std::string localized(std::string_view key);
 

@@ -1,8 +1,6 @@
 #include "util/StringsTable.h"
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 
 namespace brindlow {
 
@@ -172,14 +170,6 @@ std::optional<StringsTable> StringsTable::parse(std::string_view bytes) {
   StringsTable table;
   if (!Parser(bytes).parse(table.entries_)) return std::nullopt;
   return table;
-}
-
-std::optional<StringsTable> StringsTable::load(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) return std::nullopt;
-  return parse(bytes);
 }
 
 std::string StringsTable::text(std::string_view key) const {

@@ -15,8 +15,6 @@ class StringsTable {
 
   // Absent when the text is not a well-formed table.
   static std::optional<StringsTable> parse(std::string_view bytes);
-  // Absent when the file cannot be read or is not a well-formed table.
-  static std::optional<StringsTable> load(const std::string& path);
 
   // The value of `key`, or the key itself when the table lacks it.
   std::string text(std::string_view key) const;

@@ -5,6 +5,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -12,6 +14,7 @@
 
 #include "platform/Locale.h"
 #include "platform/Resources.h"
+#include "platform/fake/FakeFileSystem.h"
 #include "platform/fake/FakeMainLoop.h"
 #include "platform/fake/FakeScreens.h"
 #include "platform/fake/FakeStatusBar.h"
@@ -93,17 +96,27 @@ StatusInfo sampleStatus() {
   return s;
 }
 
-// Texts come from the fixture table: the status formats are there, every menu key is missing, so
-// menu titles read as their keys.
+// Leaves the shared texts empty (keys shown), as a fresh run finds them.
+void forgetLanguage() {
+  fake::FakeFileSystem none;
+  StatusItemController::setLanguage(Lang::en, TestResources(), none);
+}
+
+// The status formats are in the table; every menu key is missing, so menu titles read as their keys.
 class StatusItemControllerTest : public ::testing::Test {
  protected:
   StatusItemControllerTest() {
-    fixtures.paths["en.lproj"] = std::string(BRINDLOW_TEST_FIXTURES) + "/strings/en.lproj";
-    StatusItemController::setLanguage(Lang::en, fixtures);
+    files.setFile("/res/en.lproj/Localizable.strings",
+                  "\"status.loading\" = \"loading\";\n"
+                  "\"status.pet\" = \"%@ L%@ %@\";\n"
+                  "\"status.paws\" = \"paws %@ of %@\";\n"
+                  "\"status.land\" = \"land %@ %@ %@\";\n");
+    resources.paths["en.lproj"] = "/res/en.lproj";
+    StatusItemController::setLanguage(Lang::en, resources, files);
     controller = StatusItemController::create(loop, bar, locale, screens);
     item = bar.item();
   }
-  ~StatusItemControllerTest() override { StatusItemController::setLanguage(Lang::en, TestResources()); }
+  ~StatusItemControllerTest() override { forgetLanguage(); }
 
   std::vector<std::string> lines() {
     std::vector<std::string> out;
@@ -117,7 +130,8 @@ class StatusItemControllerTest : public ::testing::Test {
   fake::FakeStatusBar bar;
   fake::FakeScreens screens;
   TestLocale locale;
-  TestResources fixtures;
+  TestResources resources;
+  fake::FakeFileSystem files;
   std::shared_ptr<StatusItemController> controller;
   fake::FakeStatusItem* item = nullptr;
 };
@@ -436,13 +450,19 @@ const std::vector<std::string>& usedKeys() {
   return keys;
 }
 
+std::string readShipped(Lang lang) {
+  const std::string path =
+      std::string(BRINDLOW_SOURCE_RESOURCES) + "/" + std::string(rawValue(lang)) + ".lproj/Localizable.strings";
+  std::ifstream in(path, std::ios::binary);
+  EXPECT_TRUE(in) << path;
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 TEST(StatusStringsTest, EveryShippedTableHasEveryKeyAndWholeFormats) {
   const std::map<std::string, size_t> placeholders = {{"status.pet", 3}, {"status.paws", 2}, {"status.land", 3}};
   for (Lang lang : allCases<Lang>()) {
-    const std::string path =
-        std::string(BRINDLOW_SOURCE_RESOURCES) + "/" + std::string(rawValue(lang)) + ".lproj/Localizable.strings";
-    const auto table = StringsTable::load(path);
-    ASSERT_TRUE(table) << path;
+    const auto table = StringsTable::parse(readShipped(lang));
+    ASSERT_TRUE(table) << rawValue(lang);
     for (const auto& key : usedKeys()) {
       ASSERT_TRUE(table->contains(key)) << rawValue(lang) << " lacks " << key;
       EXPECT_FALSE(table->text(key).empty()) << rawValue(lang) << " " << key;
@@ -458,19 +478,27 @@ TEST(StatusStringsTest, EveryShippedTableHasEveryKeyAndWholeFormats) {
 
 TEST(StatusStringsTest, LanguageSelectionFallsBackToTheDevelopmentLanguage) {
   TestResources resources;
-  for (const char* code : {"ko", "en"})
-    resources.paths[std::string(code) + ".lproj"] = std::string(BRINDLOW_SOURCE_RESOURCES) + "/" + code + ".lproj";
-  const auto table = [](const char* code) {
-    return *StringsTable::load(std::string(BRINDLOW_SOURCE_RESOURCES) + "/" + code + ".lproj/Localizable.strings");
-  };
+  fake::FakeFileSystem files;
+  for (Lang lang : {Lang::ko, Lang::en, Lang::ja}) {
+    const std::string folder = "/res/" + std::string(rawValue(lang)) + ".lproj";
+    resources.paths[std::string(rawValue(lang)) + ".lproj"] = folder;
+    files.setFile(folder + "/Localizable.strings", readShipped(lang));
+  }
+  files.setFile("/res/ja.lproj/Localizable.strings", "\"menu.quit\" = broken");
+  const auto shipped = [](Lang lang) { return StringsTable::parse(readShipped(lang))->text("menu.quit"); };
 
-  StatusItemController::setLanguage(Lang::ko, resources);
-  EXPECT_EQ(StatusItemController::localized("menu.quit"), table("ko").text("menu.quit"));
-  StatusItemController::setLanguage(Lang::ja, resources);  // no folder
-  EXPECT_EQ(StatusItemController::localized("menu.quit"), table("en").text("menu.quit"));
+  StatusItemController::setLanguage(Lang::ko, resources, files);
+  EXPECT_EQ(StatusItemController::localized("menu.quit"), shipped(Lang::ko));
   EXPECT_EQ(StatusItemController::localized("no.such.key"), "no.such.key");
+  StatusItemController::setLanguage(Lang::es, resources, files);  // no folder
+  EXPECT_EQ(StatusItemController::localized("menu.quit"), shipped(Lang::en));
+  StatusItemController::setLanguage(Lang::ja, resources, files);  // a broken table
+  EXPECT_EQ(StatusItemController::localized("menu.quit"), shipped(Lang::en));
+  files.failNext(fake::FakeFileSystem::Op::readFile, "unreadable", "/res/ko.lproj/Localizable.strings");
+  StatusItemController::setLanguage(Lang::ko, resources, files);
+  EXPECT_EQ(StatusItemController::localized("menu.quit"), shipped(Lang::en));
 
-  StatusItemController::setLanguage(Lang::ko, TestResources());  // nothing at all: keys show
+  forgetLanguage();
   EXPECT_EQ(StatusItemController::localized("menu.quit"), "menu.quit");
 }
 

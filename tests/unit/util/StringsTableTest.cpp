@@ -65,10 +65,6 @@ TEST(StringsTableTest, RejectsMalformedTables) {
   EXPECT_TRUE(StringsTable::parse("  // only a comment"));
 }
 
-TEST(StringsTableTest, LoadFailsForMissingFile) {
-  EXPECT_FALSE(StringsTable::load("/nonexistent/brindlow/Localizable.strings"));
-}
-
 TEST(StringsTableTest, FormatFillsTextPlaceholders) {
   struct Case {
     const char* format;
