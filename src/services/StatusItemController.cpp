@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <limits>
 #include <utility>
 
 #include "app/Log.h"
@@ -36,7 +35,8 @@ std::optional<StringsTable> loadLanguage(std::string_view code, const platform::
   if (!folder) return std::nullopt;
   const auto bytes = files.readFile(*folder + "/Localizable.strings");
   if (!bytes) return std::nullopt;
-  return StringsTable::parse(std::string_view(reinterpret_cast<const char*>(bytes.value().data()), bytes.value().size()));
+  const auto& data = bytes.value();
+  return StringsTable::parse(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
 }
 
 platform::MenuItemModel entry(Kind kind, std::string title, std::function<void()> onSelect = {}) {
@@ -55,8 +55,8 @@ platform::MenuItemModel label(std::string title) {
   return item;
 }
 
-// "Rounded to the nearest integer, halves away from zero, a negative result becoming 0", kept
-// inside int64 so a huge finite count cannot overflow the conversion.
+// The nearest integer, halves away from zero, negatives reading 0; capped inside int64 so a huge
+// finite count cannot overflow the conversion.
 int64_t countValue(double value) {
   const double r = std::round(value);
   if (!(r > 0)) return 0;
