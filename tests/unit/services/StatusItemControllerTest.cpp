@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cmath>
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -12,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/Locale.h"
-#include "platform/Resources.h"
 #include "platform/fake/FakeFileSystem.h"
+#include "platform/fake/FakeLocale.h"
 #include "platform/fake/FakeMainLoop.h"
+#include "platform/fake/FakeResources.h"
 #include "platform/fake/FakeScreens.h"
 #include "platform/fake/FakeStatusBar.h"
 #include "support/LogCapture.h"
@@ -28,44 +25,6 @@ using platform::ImagePosition;
 using platform::MenuItemModel;
 using platform::MenuModel;
 using Kind = MenuItemModel::Kind;
-
-// UTC days, "," grouping; formatting can be made to fail.
-class TestLocale : public platform::Locale {
- public:
-  std::vector<std::string> preferredLanguages() const override { return {"en-US"}; }
-  std::string localDayString(platform::EpochSeconds t) const override {
-    const std::chrono::sys_days day = std::chrono::floor<std::chrono::days>(
-        std::chrono::sys_seconds(std::chrono::seconds(static_cast<int64_t>(std::floor(t)))));
-    const std::chrono::year_month_day ymd{day};
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%04d-%02u-%02u", static_cast<int>(ymd.year()),
-                  static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()));
-    return buf;
-  }
-  std::optional<std::string> formatInteger(int64_t v) const override {
-    if (fail) return std::nullopt;
-    std::string digits = std::to_string(v);
-    std::string out;
-    for (size_t i = 0; i < digits.size(); ++i) {
-      if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
-      out += digits[i];
-    }
-    return out;
-  }
-  bool fail = false;
-};
-
-class TestResources : public platform::Resources {
- public:
-  std::optional<std::string> resourceDirectory() const override { return std::nullopt; }
-  std::optional<std::string> pathForResource(std::string_view name, std::string_view type) const override {
-    const auto it = paths.find(std::string(name) + "." + std::string(type));
-    if (it == paths.end()) return std::nullopt;
-    return it->second;
-  }
-  std::optional<nlohmann::json> infoValue(std::string_view) const override { return std::nullopt; }
-  std::map<std::string, std::string> paths;
-};
 
 constexpr double kToday = 1.7e9;  // 2023-11-14 22:13:20 UTC, the fake loop's start
 const char* const kTodayString = "2023-11-14";
@@ -99,7 +58,7 @@ StatusInfo sampleStatus() {
 // Leaves the shared texts empty (keys shown), as a fresh run finds them.
 void forgetLanguage() {
   fake::FakeFileSystem none;
-  StatusItemController::setLanguage(Lang::en, TestResources(), none);
+  StatusItemController::setLanguage(Lang::en, fake::FakeResources(), none);
 }
 
 // The status formats are in the table; every menu key is missing, so menu titles read as their keys.
@@ -111,7 +70,7 @@ class StatusItemControllerTest : public ::testing::Test {
                   "\"status.pet\" = \"%@ L%@ %@\";\n"
                   "\"status.paws\" = \"paws %@ of %@\";\n"
                   "\"status.land\" = \"land %@ %@ %@\";\n");
-    resources.paths["en.lproj"] = "/res/en.lproj";
+    resources.setResource("en", "lproj", "/res/en.lproj");
     StatusItemController::setLanguage(Lang::en, resources, files);
     controller = StatusItemController::create(loop, bar, locale, screens);
     item = bar.item();
@@ -129,8 +88,8 @@ class StatusItemControllerTest : public ::testing::Test {
   fake::FakeMainLoop loop;
   fake::FakeStatusBar bar;
   fake::FakeScreens screens;
-  TestLocale locale;
-  TestResources resources;
+  fake::FakeLocale locale;
+  fake::FakeResources resources;
   fake::FakeFileSystem files;
   std::shared_ptr<StatusItemController> controller;
   fake::FakeStatusItem* item = nullptr;
@@ -270,7 +229,7 @@ TEST_F(StatusItemControllerTest, LevelHeartsAndCounts) {
     EXPECT_EQ(got[0], c.pet) << c.level << " " << c.progress;
     EXPECT_EQ(got[1], c.paws_line) << c.paws;
   }
-  locale.fail = true;
+  locale.setGroupingSeparator(std::nullopt);
   EXPECT_EQ(lines()[1], "paws 0 of 0");
 }
 
@@ -477,11 +436,11 @@ TEST(StatusStringsTest, EveryShippedTableHasEveryKeyAndWholeFormats) {
 }
 
 TEST(StatusStringsTest, LanguageSelectionFallsBackToTheDevelopmentLanguage) {
-  TestResources resources;
+  fake::FakeResources resources;
   fake::FakeFileSystem files;
   for (Lang lang : {Lang::ko, Lang::en, Lang::ja}) {
     const std::string folder = "/res/" + std::string(rawValue(lang)) + ".lproj";
-    resources.paths[std::string(rawValue(lang)) + ".lproj"] = folder;
+    resources.setResource(rawValue(lang), "lproj", folder);
     files.setFile(folder + "/Localizable.strings", readShipped(lang));
   }
   files.setFile("/res/ja.lproj/Localizable.strings", "\"menu.quit\" = broken");
