@@ -160,7 +160,7 @@ GRect PetWindowController::panelScreenRect() const {
   return kFallbackScreen;
 }
 
-PetWindowController::OnScreenShare PetWindowController::onScreenShare() const {
+PetWindowController::VisibleFraction PetWindowController::visibleFraction() const {
   std::vector<ScreenInfo> scratch;
   const double fraction = ScreenGeometry::visibleFraction(webFrameOnScreen(), currentScreens(scratch));
   return {fraction, fraction >= enoughOnScreen};
@@ -392,7 +392,7 @@ void PetWindowController::setScreens(std::vector<ScreenInfo> screens) {
 
 void PetWindowController::scheduleOffscreenCheck(double delay) {
   if (!mode_.isPet() || !shownOnce_ || userHidden_) return;
-  if (onScreenShare().enough) {
+  if (visibleFraction().enough) {
     offscreenWork_.cancel();
     return;
   }
@@ -406,7 +406,7 @@ void PetWindowController::summonIfOffscreen() {
   assertMainThread();
   offscreenWork_ = {};
   if (!mode_.isPet() || drag_->active() || userHidden_) return;
-  if (onScreenShare().enough) return;
+  if (visibleFraction().enough) return;
   call(onSummonNeeded, ScreenGeometry::mouseTopLeft(screensSource_));
 }
 

@@ -48,7 +48,7 @@ class PetWindowController : public std::enable_shared_from_this<PetWindowControl
     bool operator==(const Mode&) const = default;
   };
 
-  struct OnScreenShare {
+  struct VisibleFraction {
     double fraction = 0;
     bool enough = false;  // fraction >= 0.3: the user can still reach the pet
   };
@@ -108,7 +108,7 @@ class PetWindowController : public std::enable_shared_from_this<PetWindowControl
   GRect panelScreenRect() const;
   // The pet's rect on screen: the panel, or the pet's box inside a widened panel.
   GRect webFrameOnScreen() const;
-  OnScreenShare onScreenShare() const;
+  VisibleFraction visibleFraction() const;
 
   // Inspection.
   Mode mode() const { return mode_; }

@@ -179,7 +179,7 @@ TEST_F(PetWindow, HidingDuringADragCancelsItFirst) {
 TEST_F(PetWindow, OffScreenPetIsSummonedAfterTheDelay) {
   screens.setPointer({300, 400});
   controller->applyPetFrame(kMostlyOff);
-  EXPECT_NEAR(controller->onScreenShare().fraction, 0.2, 1e-12);
+  EXPECT_NEAR(controller->visibleFraction().fraction, 0.2, 1e-12);
   EXPECT_TRUE(controller->offscreenCheckPending());
   loop.advance(1.75);
   controller->applyPetFrame(kMostlyOff);  // a pending check keeps its deadline
