@@ -21,7 +21,7 @@ class WebViewConfig {
   virtual void removeAllUserScripts() = 0;
   virtual void setSchemeHandler(std::string scheme, std::shared_ptr<SchemeHandler> handler) = 0;
   virtual void setNonPersistentDataStore() = 0;
-  virtual void setMediaPlaybackRequiresUserAction(bool requires) = 0;
+  virtual void setMediaPlaybackRequiresUserAction(bool required) = 0;
   virtual void setElementFullscreenEnabled(bool enabled) = 0;
   virtual void setJavaScriptCanOpenWindowsAutomatically(bool can) = 0;
 };

@@ -4,7 +4,10 @@
 
 namespace brindlow::fake {
 
-FakePetPanel::FakePetPanel(FakeWindowServer* server) : server_(server) { frame_ = {0, 0, 200, 200}; }
+FakePetPanel::FakePetPanel(FakeWindowServer* server) : server_(server) {
+  frame_ = {0, 0, 200, 200};
+  behavior_ = platform::canJoinAllSpaces | platform::stationary | platform::ignoresCycle;
+}
 
 FakePetPanel::~FakePetPanel() {
   *alive_ = false;

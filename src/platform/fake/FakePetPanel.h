@@ -12,7 +12,8 @@ class FakeWindowServer;
 
 // The pet panel's fixed traits: starts click-through and not key-capable, never constrained to a
 // screen (frames are kept as set), becomes key only while allowsKey is set, and has no context menu.
-// Created with the frame (0, 0, 200, 200), ordered out, backing scale 2, occlusion visible.
+// Created with the frame (0, 0, 200, 200), ordered out, backing scale 2, occlusion visible, and the
+// collection behaviour all spaces + stationary + ignores cycle (81).
 class FakePetPanel : public FakeWindow<platform::PetPanel> {
  public:
   explicit FakePetPanel(FakeWindowServer* server);
