@@ -1,0 +1,344 @@
+#include "bridge/Bridge.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <utility>
+#include <vector>
+
+#include "app/Log.h"
+#include "bridge/GeometryJson.h"
+#include "platform/MainLoop.h"
+#include "platform/WebEngine.h"
+#include "platform/WebView.h"
+#include "platform/WebViewConfig.h"
+#include "web/AppSchemeHandler.h"
+
+namespace brindlow {
+
+namespace {
+
+constexpr std::size_t kMaxBodyDepth = 64;
+constexpr std::size_t kMaxBodyBytes = std::size_t{16} << 20;
+
+// Runs its body at most once, however often it is fired.
+class Once {
+ public:
+  explicit Once(std::function<void()> body) : body_(std::move(body)) {}
+  void fire() {
+    if (auto body = std::exchange(body_, nullptr)) body();
+  }
+
+ private:
+  std::function<void()> body_;
+};
+
+// One flush in flight: whichever of the page's answer and the timeout comes first runs done.
+struct FlushWait {
+  explicit FlushWait(std::function<void()> done) : once(std::move(done)) {}
+  Once once;
+  platform::TaskHandle timeout;
+};
+
+void assertMainThread(const platform::MainLoop& loop) {
+  if (!loop.isMainThread()) std::abort();
+}
+
+// The message's "type", if it is a text naming one of Kind's names exactly.
+template <class Kind>
+std::optional<Kind> kindOf(const Json& body) {
+  const Json* type = Bridge::member(body, "type");
+  if (type == nullptr || !type->is_string()) return std::nullopt;
+  return fromRaw<Kind>(type->get_ref<const std::string&>());
+}
+
+// Two batches as one, from the earlier first key to the later last key.
+KeysEvent mergedKeys(const KeysEvent& batch, const std::optional<KeysEvent>& held) {
+  if (!held) return batch;
+  const double at = std::max(batch.at, held->at);
+  const double start = std::min(batch.at - batch.span, held->at - held->span);
+  return {batch.n + held->n, at, at - start};
+}
+
+// Builds the DOM like nlohmann's own parser, but refuses repeated keys and deep nesting, so no
+// later recursive walk over a body can run out of stack.
+class BodyParser {
+ public:
+  using string_t = Json::string_t;
+
+  bool null() { return put(Json(nullptr)); }
+  bool boolean(bool value) { return put(Json(value)); }
+  bool number_integer(Json::number_integer_t value) { return put(Json(value)); }
+  bool number_unsigned(Json::number_unsigned_t value) { return put(Json(value)); }
+  bool number_float(Json::number_float_t value, const string_t&) { return put(Json(value)); }
+  bool string(string_t& value) { return put(Json(std::move(value))); }
+  bool binary(Json::binary_t&) { return false; }
+  bool start_object(std::size_t) { return open(Json::object()); }
+  bool key(string_t& key) {
+    Json& object = *open_.back();
+    if (object.contains(key)) return false;
+    slot_ = &object[std::move(key)];
+    return true;
+  }
+  bool end_object() { return close(); }
+  bool start_array(std::size_t) { return open(Json::array()); }
+  bool end_array() { return close(); }
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) { return false; }
+
+  Json take() { return std::move(root_); }
+
+ private:
+  // Places a value where the parser stands; the containers on the stack never move, since only the
+  // innermost one grows.
+  Json* place(Json value) {
+    if (open_.empty()) {
+      root_ = std::move(value);
+      return &root_;
+    }
+    Json& parent = *open_.back();
+    if (parent.is_array()) {
+      parent.push_back(std::move(value));
+      return &parent.back();
+    }
+    *slot_ = std::move(value);
+    return slot_;
+  }
+  bool put(Json value) {
+    place(std::move(value));
+    return true;
+  }
+  bool open(Json container) {
+    if (open_.size() >= kMaxBodyDepth) return false;
+    open_.push_back(place(std::move(container)));
+    return true;
+  }
+  bool close() {
+    open_.pop_back();
+    return true;
+  }
+
+  Json root_;
+  std::vector<Json*> open_;
+  Json* slot_ = nullptr;
+};
+
+}  // namespace
+
+// ---- Replies.
+
+struct Bridge::Reply::State {
+  std::shared_ptr<platform::ScriptReply> reply;
+  std::weak_ptr<const Bridge> bridge;
+  bool answered = false;
+
+  bool claim() { return reply && !std::exchange(answered, true); }
+  ~State() {
+    if (claim()) reply->replyError(BridgeError::encode);
+  }
+};
+
+Bridge::Reply::Reply(std::shared_ptr<platform::ScriptReply> reply, std::weak_ptr<const Bridge> bridge)
+    : state_(std::make_shared<State>()) {
+  state_->reply = std::move(reply);
+  state_->bridge = std::move(bridge);
+}
+
+void Bridge::Reply::value(Json value) const {
+  if (state_->claim()) state_->reply->replyValue(value);
+}
+
+void Bridge::Reply::error(std::string_view code) const {
+  if (state_->claim()) state_->reply->replyError(code);
+}
+
+bool Bridge::Reply::answered() const { return state_->answered; }
+
+bool Bridge::Reply::bridgeAlive() const { return !state_->bridge.expired(); }
+
+// ---- Set-up.
+
+Bridge::Bridge(const platform::Platform& platform, std::optional<std::string> resourceDirectory)
+    : platform_(platform), resourceDirectory_(std::move(resourceDirectory)) {}
+
+Bridge::~Bridge() = default;
+
+void Bridge::assertMainThread() const { brindlow::assertMainThread(*platform_.mainLoop); }
+
+std::shared_ptr<platform::WebViewConfig> Bridge::makeConfiguration() {
+  const platform::MainLoop& loop = *platform_.mainLoop;
+  std::shared_ptr<platform::WebViewConfig> config = platform_.webEngine->makeConfiguration();
+  config->addMessageHandler(std::string(BridgeChannel::post), WeakScriptMessageHandler(loop, weak_from_this()));
+  config->addReplyHandler(std::string(BridgeChannel::call), WeakScriptMessageReplyHandler(loop, weak_from_this()));
+  config->setSchemeHandler(std::string(BridgeChannel::scheme),
+                           std::make_shared<AppSchemeHandler>(loop, resourceDirectory_));
+  config->setNonPersistentDataStore();
+  config->setMediaPlaybackRequiresUserAction(false);
+  config->setElementFullscreenEnabled(false);
+  config->setJavaScriptCanOpenWindowsAutomatically(false);
+  contentController_ = config;
+  return config;
+}
+
+void Bridge::attach(std::weak_ptr<platform::WebView> webView, Parts parts) {
+  webView_ = std::move(webView);
+  parts_ = std::move(parts);
+}
+
+void Bridge::detach() {
+  if (auto controller = contentController_.lock()) {
+    controller->removeMessageHandler(BridgeChannel::post);
+    controller->removeReplyHandler(BridgeChannel::call);
+    controller->removeAllUserScripts();
+  }
+  ready = false;
+  parts_.reset();
+}
+
+// ---- Page to native.
+
+void Bridge::didReceiveScriptMessage(const platform::ScriptMessage& message) {
+  assertMainThread();
+  handlePost(message);
+}
+
+void Bridge::didReceiveScriptMessageWithReply(const platform::ScriptMessage& message,
+                                              std::shared_ptr<platform::ScriptReply> reply) {
+  assertMainThread();
+  handleCall(message, std::move(reply));
+}
+
+void Bridge::handlePost(const platform::ScriptMessage& message) {
+  if (!isTrustedFrame(message) || !parts_) return;
+  const std::optional<PostKind> kind = kindOf<PostKind>(message.body);
+  if (!kind) {
+    warnOnce("post.unknown", "post: unknown message");
+    return;
+  }
+  if (PostEntry entry = postEntry(*kind)) {
+    // A copy, so an entry that ends up detaching the bridge keeps its services.
+    const Parts parts = *parts_;
+    (this->*entry)(message.body, parts);
+  }
+}
+
+void Bridge::handleCall(const platform::ScriptMessage& message, std::shared_ptr<platform::ScriptReply> reply) {
+  const Reply answer(std::move(reply), weak_from_this());
+  if (!isTrustedFrame(message) || !parts_) return answer.error(BridgeError::origin);
+  const Parts parts = *parts_;
+  const std::optional<CallKind> kind = kindOf<CallKind>(message.body);
+  if (!kind) return answer.error(BridgeError::unknown);
+  CallEntry entry = callEntry(*kind);
+  if (entry == nullptr) return answer.error(BridgeError::unknown);
+  (this->*entry)(message.body, parts, answer);
+}
+
+Bridge::PostEntry Bridge::postEntry(PostKind kind) {
+  switch (kind) {
+    case PostKind::debugStats:
+      return &Bridge::postDebugStats;
+    default:
+      return nullptr;
+  }
+}
+
+Bridge::CallEntry Bridge::callEntry(CallKind /*kind*/) { return nullptr; }
+
+void Bridge::postDebugStats(const Json& /*body*/, const Parts& /*parts*/) {}
+
+bool Bridge::isTrustedFrame(const platform::ScriptMessage& message) {
+  const platform::FrameInfo& frame = message.frame;
+  return frame.isMainFrame && frame.scheme == BridgeChannel::scheme && frame.host == BridgeChannel::host;
+}
+
+const Json* Bridge::member(const Json& body, std::string_view key) {
+  if (!body.is_object()) return nullptr;
+  const auto it = body.find(key);
+  return it == body.end() ? nullptr : &*it;
+}
+
+std::optional<GRect> Bridge::parseRect(const Json* value) {
+  if (value == nullptr || !value->is_object()) return std::nullopt;
+  double sides[4];
+  const std::string_view keys[4] = {"x", "y", "w", "h"};
+  for (int i = 0; i < 4; ++i) {
+    const Json* side = member(*value, keys[i]);
+    if (side == nullptr || !side->is_number()) return std::nullopt;
+    sides[i] = side->get<double>();
+  }
+  const GRect rect{sides[0], sides[1], sides[2], sides[3]};
+  if (!rect.isFinite()) return std::nullopt;
+  return rect;
+}
+
+void Bridge::dropBadValue(PostKind kind) {
+  const std::string name(rawValue(kind));
+  warnOnce("post." + name, "post " + name + ": bad value, dropped");
+}
+
+std::optional<Json> Bridge::parseBody(std::string_view text) {
+  if (text.size() > kMaxBodyBytes) return std::nullopt;
+  BodyParser parser;
+  try {
+    if (!Json::sax_parse(text, &parser)) return std::nullopt;
+  } catch (const Json::exception&) {
+    return std::nullopt;
+  }
+  return parser.take();
+}
+
+// ---- Native to page.
+
+std::optional<Json> Bridge::pageValue(std::optional<Json> encoded) {
+  if (!encoded) return std::nullopt;
+  // Text that is not UTF-8 (a damaged save file, say) has no JSON text form; writing it would throw.
+  try {
+    (void)encoded->dump();
+  } catch (const Json::exception&) {
+    return std::nullopt;
+  }
+  return encoded;
+}
+
+void Bridge::sendValue(PageEvent event, std::optional<Json> arg) {
+  std::shared_ptr<platform::WebView> view = webView_.lock();
+  if (!view || !arg) return;
+  view->callAsyncFunction(BridgeScript::event,
+                          {{"fn", Json(std::string(rawValue(event)))}, {"arg", std::move(*arg)}},
+                          [](bool /*ok*/) {});
+}
+
+void Bridge::flush(FlushReason reason, std::function<void()> done) {
+  std::shared_ptr<platform::WebView> view = webView_.lock();
+  std::optional<Json> arg;
+  if (ready && view) arg = pageValue(Json{{"reason", std::string(rawValue(reason))}});
+  if (!arg) {
+    if (done) done();
+    return;
+  }
+  platform::MainLoop& loop = *platform_.mainLoop;
+  auto wait = std::make_shared<FlushWait>(std::move(done));
+  wait->timeout = loop.scheduleAfter(BridgeScript::flushTimeout, [wait, &loop] {
+    brindlow::assertMainThread(loop);
+    wait->once.fire();
+  });
+  view->callAsyncFunction(BridgeScript::flush, {{"arg", std::move(*arg)}}, [wait, &loop](bool /*ok*/) {
+    brindlow::assertMainThread(loop);
+    wait->timeout.cancel();
+    wait->once.fire();
+  });
+}
+
+void Bridge::deliverKeys(const KeysEvent& batch) {
+  if (ready) {
+    send(PageEvent::onKeys, batch);
+    return;
+  }
+  pendingKeys = mergedKeys(batch, pendingKeys);
+}
+
+void Bridge::flushPending() {
+  if (!pendingKeys) return;
+  const KeysEvent held = *std::exchange(pendingKeys, std::nullopt);
+  send(PageEvent::onKeys, held);
+}
+
+}  // namespace brindlow
