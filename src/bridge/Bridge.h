@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "bridge/GeometryJson.h"
 #include "bridge/WeakScriptMessageHandler.h"
 #include "geometry/Screens.h"
 #include "platform/MainLoop.h"
