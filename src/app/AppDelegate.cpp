@@ -5,8 +5,10 @@
 #include <cstdlib>
 
 #include "app/Log.h"
+#include "bridge/Messages.h"
 #include "platform/KeyTap.h"
 #include "platform/ProcessInfo.h"
+#include "platform/Resources.h"
 #include "platform/Screens.h"
 #include "platform/Workspace.h"
 
@@ -38,6 +40,7 @@ AppDelegate::AppDelegate(const platform::Platform& platform)
       keys_(std::make_shared<KeyCounter>(*platform.keyTap, *platform.defaults, mainLoop_)),
       saveFile_(*platform.fileSystem),
       land_(std::make_shared<LandStrips>(mainLoop_, *platform.windowServer)),
+      bridge_(std::make_shared<Bridge>(platform, platform.resources->resourceDirectory())),
       links_(*platform.resources, *platform.fileSystem, platform.keyTap->inputSettingsUrl()),
       updater_(*platform.application, *platform.workspace, platform.processInfo->applicationId()) {}
 
@@ -147,28 +150,32 @@ platform::TerminateReply AppDelegate::shouldTerminate() {
   assertMainThread();
   if (terminating_) return platform::TerminateReply::now;
   terminating_ = true;
-  // The page is asked to flush here once the bridge exists; with no page there is nothing to
-  // wait for, so the reply goes out at once, as the flush does when it cannot be sent.
-  platform_.application->replyToTerminate(true);
+  // When the page cannot be asked the reply comes before this answer; the platform accepts that.
+  platform::Application* application = platform_.application;
+  bridge_->flush(poweringOff_ ? FlushReason::logout : FlushReason::quit,
+                 [application] { application->replyToTerminate(true); });
   return platform::TerminateReply::later;
 }
 
 bool AppDelegate::shouldHandleReopen(bool /*hasVisibleWindows*/) {
   assertMainThread();
-  // Showing a hidden pet and opening the page's settings join here with the pet window and bridge.
+  // Showing a pet the user hid joins here with the pet window.
+  if (bridge_->ready) bridge_->send(PageEvent::onMenu, MenuEvent{MenuCommand::settings, std::nullopt});
   return false;
 }
 
 void AppDelegate::willTerminate() {
   assertMainThread();
-  // The system watch, the pet window, the window list, the bridge and the status item are torn
+  // The system watch, the pet window, the window list and the status item are torn
   // down between these steps, in their places, as they are built.
   keys_->stop();
   permission_->stopPolling();
+  bridge_->detach();
   land_->clearAll();
 }
 
 void AppDelegate::webContentTerminated() {
+  bridge_->ready = false;
   const platform::EpochSeconds now = mainLoop_.now();
   std::erase_if(webCrashes_, [now](platform::EpochSeconds at) { return !(now - at < kCrashWindow); });
   webCrashes_.push_back(now);

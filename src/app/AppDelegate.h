@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/AppInfo.h"
+#include "bridge/Bridge.h"
 #include "bridge/Lang.h"
 #include "platform/Application.h"
 #include "platform/MainLoop.h"
@@ -41,12 +42,15 @@ class AppDelegate : public platform::ApplicationDelegate, public std::enable_sha
   void webContentTerminated();
   // The menu's reload action: forgets the crashes and loads the page again.
   void reloadWeb();
+  // The system is about to power off: the page's last flush says "logout".
+  void willPowerOff() { poweringOff_ = true; }
 
   PrefsStore& prefs() { return prefs_; }
   InputPermission& permission() { return *permission_; }
   KeyCounter& keys() { return *keys_; }
   SaveFile& saveFile() { return saveFile_; }
   LandStrips& land() { return *land_; }
+  Bridge& bridge() { return *bridge_; }
   Lang lang() const { return lang_; }
   bool terminating() const { return terminating_; }
   bool relaunching() const { return relaunching_; }
@@ -73,11 +77,13 @@ class AppDelegate : public platform::ApplicationDelegate, public std::enable_sha
   std::shared_ptr<KeyCounter> keys_;
   SaveFile saveFile_;
   std::shared_ptr<LandStrips> land_;
+  std::shared_ptr<Bridge> bridge_;
   LinkTable links_;
   Updater updater_;
   platform::TaskHandle waitWork_;
   std::vector<platform::EpochSeconds> webCrashes_;
   bool webStopped_ = false;
+  bool poweringOff_ = false;
   bool terminating_ = false;
   Lang lang_ = Lang::en;
   bool relaunching_ = false;

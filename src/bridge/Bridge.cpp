@@ -11,6 +11,7 @@
 #include "platform/WebEngine.h"
 #include "platform/WebView.h"
 #include "platform/WebViewConfig.h"
+#include "services/KeyBatcher.h"
 #include "web/AppSchemeHandler.h"
 
 namespace brindlow {
@@ -49,14 +50,6 @@ std::optional<Kind> kindOf(const Json& body) {
   const Json* type = Bridge::member(body, "type");
   if (type == nullptr || !type->is_string()) return std::nullopt;
   return fromRaw<Kind>(type->get_ref<const std::string&>());
-}
-
-// Two batches as one, from the earlier first key to the later last key.
-KeysEvent mergedKeys(const KeysEvent& batch, const std::optional<KeysEvent>& held) {
-  if (!held) return batch;
-  const double at = std::max(batch.at, held->at);
-  const double start = std::min(batch.at - batch.span, held->at - held->span);
-  return {batch.n + held->n, at, at - start};
 }
 
 // Builds the DOM like nlohmann's own parser, but refuses repeated keys and deep nesting, so no
@@ -332,7 +325,7 @@ void Bridge::deliverKeys(const KeysEvent& batch) {
     send(PageEvent::onKeys, batch);
     return;
   }
-  pendingKeys = mergedKeys(batch, pendingKeys);
+  pendingKeys = merged(batch, pendingKeys);
 }
 
 void Bridge::flushPending() {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "AppTestPlatform.h"
+#include "platform/fake/FakeWebEngine.h"
+#include "platform/fake/FakeWebView.h"
 #include "support/LogCapture.h"
 
 namespace brindlow {
@@ -186,6 +188,79 @@ TEST_F(AppDelegateTest, QuitAnswersLaterAndRepliesOnceThenASecondQuitIsImmediate
   EXPECT_TRUE(fakes.application.terminated());
   EXPECT_EQ(fakes.application.willTerminateCalls(), 1);
   EXPECT_TRUE(delegate->terminating());
+}
+
+// The page of a started delegate, ready since its hello.
+struct ReadyPage {
+  explicit ReadyPage(Bridge& bridge) {
+    bridge.attach(view, Bridge::Parts{});
+    bridge.ready = true;
+  }
+  fake::FakeWebView& fakeView() { return *engine.webView(); }
+  Json lastArgument() { return fakeView().scriptCalls().back().arguments.at("arg"); }
+
+  fake::FakeWebEngine engine;
+  std::shared_ptr<platform::WebView> view = engine.createWebView(engine.makeConfiguration());
+};
+
+TEST_F(AppDelegateTest, QuitWaitsForThePagesFlushAndASecondQuitEndsAtOnce) {
+  launch();
+  ReadyPage page(delegate->bridge());
+
+  fakes.application.terminate();
+  fakes.loop.runPosted();
+  EXPECT_EQ(fakes.application.shouldTerminateAnswers(), std::vector{TerminateReply::later});
+  ASSERT_EQ(page.fakeView().scriptCalls().size(), 1u);
+  EXPECT_EQ(page.lastArgument(), Json::parse(R"({"reason": "quit"})"));
+  fakes.loop.advance(0.25);
+  EXPECT_TRUE(fakes.application.replies().empty());
+  page.fakeView().completeScript(0, true);
+  fakes.loop.runPosted();
+  EXPECT_EQ(fakes.application.replies(), std::vector{true});
+  EXPECT_TRUE(fakes.application.terminated());
+  EXPECT_FALSE(delegate->bridge().attached());
+}
+
+TEST_F(AppDelegateTest, QuitDuringTheFlushTerminatesWithoutWaiting) {
+  launch();
+  ReadyPage page(delegate->bridge());
+  fakes.application.terminate();
+  fakes.loop.runPosted();
+  fakes.application.terminate();
+  fakes.loop.runPosted();
+  EXPECT_EQ(fakes.application.shouldTerminateAnswers(), (std::vector{TerminateReply::later, TerminateReply::now}));
+  EXPECT_TRUE(fakes.application.terminated());
+  EXPECT_EQ(page.fakeView().scriptCalls().size(), 1u);
+}
+
+TEST_F(AppDelegateTest, AfterAPowerOffNoticeAnUnansweredFlushSaysLogoutAndEndsAfterTheTimeout) {
+  launch();
+  ReadyPage page(delegate->bridge());
+  delegate->willPowerOff();
+  fakes.application.terminate();
+  fakes.loop.runPosted();
+  EXPECT_EQ(page.lastArgument(), Json::parse(R"({"reason": "logout"})"));
+  fakes.loop.advance(1.25);
+  EXPECT_TRUE(fakes.application.replies().empty());
+  fakes.loop.advance(0.25);
+  EXPECT_EQ(fakes.application.replies(), std::vector{true});
+  EXPECT_TRUE(fakes.application.terminated());
+}
+
+TEST_F(AppDelegateTest, ReopenAsksAReadyPageForItsSettings) {
+  launch();
+  ReadyPage page(delegate->bridge());
+  EXPECT_FALSE(fakes.application.simulateReopen(true));
+  ASSERT_EQ(page.fakeView().scriptCalls().size(), 1u);
+  EXPECT_EQ(page.fakeView().scriptCalls()[0].arguments.at("fn"), "onMenu");
+  EXPECT_EQ(page.lastArgument(), Json::parse(R"({"command": "settings"})"));
+}
+
+TEST_F(AppDelegateTest, ACrashedPageIsNoLongerReady) {
+  launch();
+  ReadyPage page(delegate->bridge());
+  delegate->webContentTerminated();
+  EXPECT_FALSE(delegate->bridge().ready);
 }
 
 TEST_F(AppDelegateTest, ReopenAnswersNo) {
