@@ -16,6 +16,8 @@ struct FrameInfo {
 };
 
 struct ScriptMessage {
+  // The posted value, read from its JSON text with brindlow::Bridge::parseBody; null when that
+  // refuses the text, so the message is still delivered (and a request still answered).
   nlohmann::json body;
   FrameInfo frame;
 };

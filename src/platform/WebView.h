@@ -23,7 +23,9 @@ class WebView {
   virtual void loadUrl(std::string_view url, Seconds timeout) = 0;
   virtual void stopLoading() = 0;
   // Runs `body` as an async function in the page world of the main frame, with `arguments` as
-  // its named parameters; `done` arrives later with whether the promise resolved.
+  // its named parameters; `done` arrives later with whether the promise resolved. An engine that
+  // takes only text arguments passes each value as JSON text and parses it back into the same
+  // name before `body` runs, so the page sees the values themselves.
   virtual void callAsyncFunction(std::string_view body, std::map<std::string, nlohmann::json> arguments,
                                  std::function<void(bool ok)> done) = 0;
   virtual void setNavigationHandlers(std::optional<NavigationHandlers> handlers) = 0;
