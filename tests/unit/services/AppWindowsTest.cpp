@@ -20,7 +20,9 @@ namespace {
 using platform::MouseEventType;
 using platform::RawWindowEntry;
 
-RawWindowEntry window(int64_t number, double x = 10) { return RawWindowEntry{number, 77, 0, std::nullopt, GRect{x, 20, 300, 200}}; }
+RawWindowEntry window(int64_t number, double x = 10) {
+  return RawWindowEntry{number, 77, 0, std::nullopt, GRect{x, 20, 300, 200}};
+}
 Surface onWindow() { return Surface{"w1", SurfaceKind::window, 10, 20, 300, "s"}; }
 Surface onBottom() { return Surface{"b", SurfaceKind::screenBottom, 0, 900, 1440, "s"}; }
 

@@ -17,8 +17,9 @@ struct Counter {
 TEST(WeakCallback, RunsWhileTheServiceLivesAndAbortsOffTheMainThread) {
   fake::FakeMainLoop loop;
   auto counter = std::make_shared<Counter>();
-  std::function<void(int)> withArgument = weakCallback(std::weak_ptr<Counter>(counter), loop, [](Counter& c) { ++c.runs; });
-  std::function<void()> plain = weakCallback(std::weak_ptr<Counter>(counter), loop, [](Counter& c) { ++c.runs; });
+  auto count = [](Counter& c) { ++c.runs; };
+  std::function<void(int)> withArgument = weakCallback(std::weak_ptr<Counter>(counter), loop, count);
+  std::function<void()> plain = weakCallback(std::weak_ptr<Counter>(counter), loop, count);
   withArgument(7);
   plain();
   EXPECT_EQ(counter->runs, 2);
