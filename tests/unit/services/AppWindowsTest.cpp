@@ -8,9 +8,9 @@
 
 #include "platform/fake/FakeMainLoop.h"
 #include "platform/fake/FakeMouseMonitor.h"
-#include "services/ServiceStubs.h"
+#include "platform/fake/FakeProcessInfo.h"
 #include "platform/fake/FakeWindowList.h"
-
+#include "platform/fake/FakeWorkspace.h"
 #include "services/WindowWatchPace.h"
 #include "support/LogCapture.h"
 
@@ -48,8 +48,8 @@ class AppWindowsTest : public ::testing::Test {
   double start = loop.uptime();
   fake::FakeWindowList list;
   fake::FakeMouseMonitor mouse;
-  test::StubWorkspace workspace;
-  test::StubProcessInfo process;
+  fake::FakeWorkspace workspace;
+  fake::FakeProcessInfo process;
   std::shared_ptr<AppWindows> windows;
   std::vector<std::vector<AppWindow>> reports;
 };

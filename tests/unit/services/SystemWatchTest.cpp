@@ -8,7 +8,7 @@
 
 #include "platform/fake/FakeMainLoop.h"
 #include "platform/fake/FakePetPanel.h"
-#include "services/ServiceStubs.h"
+#include "platform/fake/FakeProcessInfo.h"
 #include "platform/fake/FakeScreens.h"
 #include "platform/fake/FakeSystemEvents.h"
 #include "platform/fake/FakeWindowServer.h"
@@ -45,7 +45,7 @@ class SystemWatchTest : public ::testing::Test {
   fake::FakeMainLoop loop;
   fake::FakeSystemEvents events;
   fake::FakeScreens screens;
-  test::StubProcessInfo process;
+  fake::FakeProcessInfo process;
   Lang lang = Lang::en;
   std::shared_ptr<SystemWatch> watch;
   Calls calls;
