@@ -15,7 +15,7 @@ enum class SystemEvent {
   willPowerOff,
   screenIsLocked,
   screenIsUnlocked,
-  screenParametersChanged,
+  screenParametersChanged,  // the core observes Screens::onParametersChanged instead
   powerStateChanged,
   thermalStateChanged,
   currentLocaleChanged,

@@ -1,0 +1,142 @@
+#include "services/SystemWatch.h"
+
+#include <utility>
+
+#include "platform/PetPanel.h"
+#include "platform/ProcessInfo.h"
+#include "platform/Screens.h"
+#include "platform/SystemEvents.h"
+#include "util/Enum.h"
+#include "util/WeakCallback.h"
+
+namespace brindlow {
+
+using platform::SystemEvent;
+
+SystemWatch::SystemWatch(platform::MainLoop& loop, platform::SystemEvents& events, platform::Screens& screens,
+                         const platform::ProcessInfo& process, std::function<Lang()> detectLang)
+    : loop_(loop),
+      events_(events),
+      screens_(screens),
+      process_(process),
+      detectLang_(std::move(detectLang)),
+      lastLang_(detectLang_ ? detectLang_() : Lang::en) {}
+
+SystemWatch::~SystemWatch() = default;
+
+template <class F>
+std::function<void()> SystemWatch::weakly(F action) {
+  return weakCallback(weak_from_this(), loop_, std::move(action));
+}
+
+void SystemWatch::start() {
+  // Sleep and wake, session, power-off and lock first, then screens, power and locale.
+  auto on = [this](SystemEvent e, std::function<void()> block) { tokens_.push_back(events_.observe(e, block)); };
+  on(SystemEvent::screensDidSleep, weakly([](SystemWatch& w) { w.setReason(HiddenReason::screensAsleep, true); }));
+  on(SystemEvent::screensDidWake, weakly([](SystemWatch& w) { w.setReason(HiddenReason::screensAsleep, false); }));
+  on(SystemEvent::willSleep, weakly([](SystemWatch& w) {
+       if (w.handlers.willSleep) w.handlers.willSleep();
+       w.setReason(HiddenReason::systemSleep, true);
+     }));
+  on(SystemEvent::didWake, weakly([](SystemWatch& w) {
+       w.setReason(HiddenReason::systemSleep, false);
+       if (w.handlers.didWake) w.handlers.didWake();
+     }));
+  on(SystemEvent::sessionDidResignActive,
+     weakly([](SystemWatch& w) { w.setReason(HiddenReason::sessionInactive, true); }));
+  on(SystemEvent::sessionDidBecomeActive,
+     weakly([](SystemWatch& w) { w.setReason(HiddenReason::sessionInactive, false); }));
+  on(SystemEvent::willPowerOff, weakly([](SystemWatch& w) {
+       if (w.handlers.willPowerOff) w.handlers.willPowerOff();
+     }));
+  on(SystemEvent::screenIsLocked, weakly([](SystemWatch& w) { w.setReason(HiddenReason::locked, true); }));
+  // An unlock also counts as a wake, whether or not the system slept.
+  on(SystemEvent::screenIsUnlocked, weakly([](SystemWatch& w) {
+       w.setReason(HiddenReason::locked, false);
+       if (w.handlers.didWake) w.handlers.didWake();
+     }));
+  tokens_.push_back(screens_.onParametersChanged(weakly([](SystemWatch& w) { w.debounceScreens(); })));
+  on(SystemEvent::powerStateChanged, weakly([](SystemWatch& w) { w.recheckPower(); }));
+  on(SystemEvent::thermalStateChanged, weakly([](SystemWatch& w) { w.recheckPower(); }));
+  on(SystemEvent::currentLocaleChanged, weakly([](SystemWatch& w) { w.recheckLang(); }));
+  lastPower_ = currentPower();
+}
+
+void SystemWatch::stop() {
+  tokens_.clear();
+  screensWork_.cancel();
+}
+
+void SystemWatch::watch(std::weak_ptr<platform::PetPanel> panel) {
+  watchedWindow_ = panel;
+  if (auto p = panel.lock()) {
+    tokens_.push_back(p->onOcclusionChanged(weakly([](SystemWatch& w) { w.recheckOcclusion(); })));
+  }
+}
+
+VisibilityInfo SystemWatch::visibility() const {
+  VisibilityInfo v;
+  for (HiddenReason r : allCases<HiddenReason>()) {
+    if (reasons_.count(r) != 0) v.reasons.push_back(r);
+  }
+  v.visible = v.reasons.empty();
+  return v;
+}
+
+void SystemWatch::setReason(HiddenReason reason, bool on) {
+  if (on) {
+    reasons_.insert(reason);
+  } else {
+    reasons_.erase(reason);
+  }
+  VisibilityInfo v = visibility();
+  if (lastSent_ && *lastSent_ == v) return;
+  lastSent_ = v;
+  if (handlers.visibility) handlers.visibility(v);
+}
+
+void SystemWatch::recheckOcclusion() {
+  auto panel = watchedWindow_.lock();
+  if (!panel) return;
+  const bool occluded = occlusionArmed && !(panel->isVisible() && panel->occlusionVisible());
+  setReason(HiddenReason::occluded, occluded);
+}
+
+void SystemWatch::debounceScreens() {
+  screensWork_ = loop_.scheduleAfter(screensDelay, weakly([](SystemWatch& w) {
+    w.screensWork_ = {};
+    if (w.handlers.screens) w.handlers.screens();
+    w.recheckOcclusion();
+  }));
+}
+
+std::string SystemWatch::thermalName(int state) {
+  switch (state) {
+    case 1: return "fair";
+    case 2: return "serious";
+    case 3: return "critical";
+    default: return "nominal";
+  }
+}
+
+PowerInfo SystemWatch::currentPower() const {
+  const std::string thermal = thermalName(process_.thermalState());
+  return PowerInfo{process_.isLowPowerModeEnabled(), thermal};
+}
+
+void SystemWatch::recheckPower() {
+  PowerInfo p = currentPower();
+  if (lastPower_ && *lastPower_ == p) return;
+  lastPower_ = p;
+  if (handlers.power) handlers.power(p);
+}
+
+void SystemWatch::recheckLang() {
+  if (!detectLang_) return;
+  const Lang l = detectLang_();
+  if (l == lastLang_) return;
+  lastLang_ = l;
+  if (handlers.deviceLang) handlers.deviceLang();
+}
+
+}  // namespace brindlow

@@ -1,0 +1,34 @@
+#include "util/WeakCallback.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+#include "platform/fake/FakeMainLoop.h"
+
+namespace brindlow {
+namespace {
+
+struct Counter {
+  int runs = 0;
+};
+
+TEST(WeakCallback, RunsWhileTheServiceLivesAndAbortsOffTheMainThread) {
+  fake::FakeMainLoop loop;
+  auto counter = std::make_shared<Counter>();
+  auto count = [](Counter& c) { ++c.runs; };
+  std::function<void(int)> withArgument = weakCallback(std::weak_ptr<Counter>(counter), loop, count);
+  std::function<void()> plain = weakCallback(std::weak_ptr<Counter>(counter), loop, count);
+  withArgument(7);
+  plain();
+  EXPECT_EQ(counter->runs, 2);
+  loop.setMainThread(false);
+  EXPECT_DEATH(plain(), "");
+  loop.setMainThread(true);
+  counter.reset();
+  plain();  // nothing to run, nothing to crash
+}
+
+}  // namespace
+}  // namespace brindlow
