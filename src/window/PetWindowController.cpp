@@ -450,10 +450,11 @@ void PetWindowController::webTerminated() {
 void PetWindowController::stop() {
   auto keepAlive = shared_from_this();
   tokens_.clear();
+  // The drag goes first: its end schedules an off-screen check, which must not outlive the stop.
+  cancelDrag();
   offscreenWork_.cancel();
   unhideWork_.cancel();
   narrowWork_.cancel();
-  cancelDrag();
   hitTester_->stop();
   webView_->setNavigationHandlers(std::nullopt);
   webView_->stopLoading();

@@ -16,8 +16,12 @@ FakePetPanel::~FakePetPanel() {
 
 void FakePetPanel::setAllowsKey(bool allows) {
   record("setAllowsKey");
-  allowsKey_ = allows;
-  if (!allows) isKey_ = false;
+  allowsKey_ = allows;  // read when the panel next asks to become key; a key panel stays key
+}
+
+void FakePetPanel::orderOut() {
+  FakeWindow::orderOut();
+  isKey_ = false;  // a window leaving the screen gives up key status
 }
 
 void FakePetPanel::makeKey() {

@@ -23,6 +23,7 @@ class FakePetPanel : public FakeWindow<platform::PetPanel> {
   bool allowsKey() const override { return allowsKey_; }
   bool isKey() const override { return isKey_; }
   void makeKey() override;
+  void orderOut() override;
   void setIgnoresMouseEvents(bool ignores) override;
   bool ignoresMouseEvents() const override { return ignoresMouseEvents_; }
   bool occlusionVisible() const override { return occlusionVisible_; }

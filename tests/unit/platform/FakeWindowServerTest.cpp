@@ -35,6 +35,11 @@ TEST(FakeWindowServer, PanelBecomesKeyOnlyWhileAllowed) {
   panel->setAllowsKey(true);
   panel->makeKey();
   EXPECT_TRUE(panel->isKey());
+  // As on the desktop: clearing the flag does not take key status away; leaving the screen does.
+  panel->setAllowsKey(false);
+  EXPECT_TRUE(panel->isKey());
+  panel->orderOut();
+  EXPECT_FALSE(panel->isKey());
 }
 
 TEST(FakeCanvas, ScalesAboutPivotAndRestores) {

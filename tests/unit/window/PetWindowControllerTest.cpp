@@ -325,6 +325,20 @@ TEST_F(PetWindow, StopCancelsEverythingAndDetachesTheWebView) {
   EXPECT_TRUE(windowReports.empty());
 }
 
+TEST_F(PetWindow, StopDuringADragLeavesNoCheckBehind) {
+  controller->applyPetFrame(kMostlyOff);
+  std::vector<std::string> phases;
+  controller->drag()->onEvent = [&](const DragEvent& e) { phases.push_back(e.phase); };
+  screens.setPressedButtons(1);
+  controller->beginDrag();
+  ASSERT_TRUE(controller->drag()->active());
+  controller->stop();
+  EXPECT_EQ(phases, std::vector<std::string>{"cancel"});
+  EXPECT_EQ(loop.pendingTimers(), 0u);
+  loop.advance(10);
+  EXPECT_TRUE(summons.empty());
+}
+
 TEST_F(PetWindow, PendingWorkDiesWithTheController) {
   controller->applyPetFrame(kMostlyOff);
   loop.advance(1.0 / 60);
