@@ -1,8 +1,5 @@
 #include "services/LandStrips.h"
 
-#include <unicode/brkiter.h>
-#include <unicode/utext.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <string>
@@ -11,29 +8,12 @@
 #include "app/Log.h"
 #include "util/Base64.h"
 #include "util/HexColor.h"
+#include "util/Text.h"
 
 namespace brindlow {
 namespace {
 
 constexpr size_t kMaxKeyChars = 80;
-
-// Whether the text has at most `limit` user-perceived characters.
-bool withinChars(std::string_view text, size_t limit) {
-  if (text.size() <= limit) return true;  // every character takes at least one byte
-  UErrorCode status = U_ZERO_ERROR;
-  UText* ut = utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status);
-  std::unique_ptr<icu::BreakIterator> it(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
-  bool within = false;
-  if (U_SUCCESS(status)) {
-    it->setText(ut, status);
-    size_t count = 0;
-    it->first();
-    while (it->next() != icu::BreakIterator::DONE && count <= limit) ++count;
-    within = count <= limit;
-  }
-  utext_close(ut);
-  return within;
-}
 
 // The levels of one strip, or nothing when the count or the text is not usable.
 std::optional<std::vector<uint8_t>> decodeLevels(int64_t cols, const std::string& text) {
@@ -77,7 +57,7 @@ void LandStrips::applyState(std::string_view topText, std::string_view sideText,
   for (size_t i = 0; i < used; ++i) {
     const LandScreen& entry = entries[i];
     if (entry.line) {
-      if (!entry.line->isSane() || windowLines >= Limits::windowStrips || !withinChars(entry.key, kMaxKeyChars)) {
+      if (!entry.line->isSane() || windowLines >= Limits::windowStrips || graphemeCount(entry.key) > kMaxKeyChars) {
         warnOnce("land.line", "land.state: bad surface line, strip skipped");
         continue;
       }
