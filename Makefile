@@ -6,7 +6,8 @@ JOBS ?= $(shell nproc)
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 CORE_PACKAGES := cmake g++ make pkg-config nlohmann-json3-dev libicu-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
-RUN_PACKAGES :=
+RUN_PACKAGES := libgtk-3-dev libwebkit2gtk-4.1-dev libayatana-appindicator3-dev libx11-dev libxi-dev \
+  libxext-dev libxrandr-dev libgl1-mesa-dri
 
 .PHONY: run test deps-core deps-run configure build clean
 
