@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "app/Log.h"
+#include "bridge/CallCatalogue.h"
 #include "bridge/GeometryJson.h"
+#include "bridge/PostCatalogue.h"
 #include "platform/MainLoop.h"
 #include "platform/WebEngine.h"
 #include "platform/WebView.h"
@@ -206,11 +208,9 @@ void Bridge::handlePost(const platform::ScriptMessage& message) {
     warnOnce("post.unknown", "post: unknown message");
     return;
   }
-  if (PostEntry entry = postEntry(*kind)) {
-    // A copy, so an entry that ends up detaching the bridge keeps its services.
-    const Parts parts = *parts_;
-    (this->*entry)(message.body, parts);
-  }
+  // A copy, so an entry that ends up detaching the bridge keeps its services.
+  const Parts parts = *parts_;
+  runPost(*kind, message.body, parts, platform_.application);
 }
 
 void Bridge::handleCall(const platform::ScriptMessage& message, std::shared_ptr<platform::ScriptReply> reply) {
@@ -219,23 +219,8 @@ void Bridge::handleCall(const platform::ScriptMessage& message, std::shared_ptr<
   const Parts parts = *parts_;
   const std::optional<CallKind> kind = kindOf<CallKind>(message.body);
   if (!kind) return answer.error(BridgeError::unknown);
-  CallEntry entry = callEntry(*kind);
-  if (entry == nullptr) return answer.error(BridgeError::unknown);
-  (this->*entry)(message.body, parts, answer);
+  runCall(*kind, message.body, parts, answer, *this, platform_);
 }
-
-Bridge::PostEntry Bridge::postEntry(PostKind kind) {
-  switch (kind) {
-    case PostKind::debugStats:
-      return &Bridge::postDebugStats;
-    default:
-      return nullptr;
-  }
-}
-
-Bridge::CallEntry Bridge::callEntry(CallKind /*kind*/) { return nullptr; }
-
-void Bridge::postDebugStats(const Json& /*body*/, const Parts& /*parts*/) {}
 
 bool Bridge::isTrustedFrame(const platform::ScriptMessage& message) {
   const platform::FrameInfo& frame = message.frame;

@@ -4,8 +4,8 @@
 //
 // Only the application's own main frame (scheme "brindlow", host "app") is heard, and only while the
 // bridge is attached. Every request gets exactly one reply: a value, or one of the BridgeError codes.
-// The catalogue entries sit in the two dispatch tables (postEntry, callEntry); an entry reads its
-// arguments either directly (one member of the body, `member`, `parseRect`) or as a whole record with
+// The catalogue entries sit in PostCatalogue and CallCatalogue; an entry reads its arguments either
+// directly (one member of the body, `member`, `parseRect`) or as a whole record with
 // decodeBody<T>(body) (util/Json.h), calls `dropBadValue` for a bad post and replies "bad" for a bad
 // request, and answers through `replyEncoded` or `Reply::error`.
 #include <array>
@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "bridge/GeometryJson.h"
+#include "bridge/LinkId.h"
 #include "bridge/WeakScriptMessageHandler.h"
 #include "geometry/Screens.h"
 #include "platform/MainLoop.h"
@@ -127,6 +128,8 @@ class Bridge : public ScriptMessageHandler,
     std::shared_ptr<SystemWatch> watch;
     std::shared_ptr<AppWindows> ground;
     std::function<bool()> relaunch;  // true when a relaunch began
+    // The address of a link the page may open ("app.openLink"); nothing when the link table has none.
+    std::function<std::optional<std::string>(LinkId)> linkUrl;
   };
 
   // The answer to one request. Copies share one state: the first answer goes out, later ones are
@@ -212,15 +215,6 @@ class Bridge : public ScriptMessageHandler,
   bool attached() const { return parts_.has_value(); }
 
  private:
-  using PostEntry = void (Bridge::*)(const Json& body, const Parts& parts);
-  using CallEntry = void (Bridge::*)(const Json& body, const Parts& parts, const Reply& reply);
-
-  // The catalogues. A kind without an entry is recognised but not run; a request of such a kind is
-  // answered "unknown", as this build cannot serve it.
-  static PostEntry postEntry(PostKind kind);
-  static CallEntry callEntry(CallKind kind);
-  void postDebugStats(const Json& body, const Parts& parts);
-
   // The value as the page receives it: a JSON value that can be written as text.
   static std::optional<Json> pageValue(std::optional<Json> encoded);
   void sendValue(PageEvent event, std::optional<Json> arg);

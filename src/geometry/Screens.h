@@ -126,6 +126,7 @@ inline constexpr double stripHeight = 32.0;
 namespace Limits {
 inline constexpr std::size_t saveBytes = 262144;  // UTF-8 bytes
 inline constexpr std::size_t iconBytes = 16384;   // decoded PNG bytes
+inline constexpr std::size_t iconBase64Chars = 21853;  // a little more than the 21848 that iconBytes need
 inline constexpr std::size_t logChars = 500;      // grapheme clusters; longer text is cut
 inline constexpr std::size_t hintChars = 200;     // grapheme clusters
 inline constexpr std::size_t windowStrips = 8;
@@ -133,6 +134,7 @@ inline constexpr std::size_t hitRectsKept = 8;
 inline constexpr std::size_t webCrashes = 4;  // within 60 s, then the page is no longer reloaded
 inline constexpr std::size_t landStrips = 16;
 inline constexpr std::size_t hitRectsPosted = 32;
+inline constexpr std::size_t surfaceTextChars = 80;  // grapheme clusters of a surface's id and screen key
 }  // namespace Limits
 
 namespace BridgeVersion {
