@@ -19,14 +19,9 @@ namespace brindlow {
 
 namespace {
 
-// At most `limit` user-perceived characters. A text of no more bytes than that cannot have more
-// characters, so the common short text is never segmented.
-bool withinChars(std::string_view text, std::size_t limit) {
-  return text.size() <= limit || graphemeCount(text) <= limit;
-}
+using Parts = Bridge::Parts;
 
 // Each entry answers whether its body was good; a false makes runPost report the kind.
-using Parts = Bridge::Parts;
 
 bool petFrame(const Json& body, const Parts& parts) {
   const std::optional<GRect> frame = Bridge::parseRect(Bridge::member(body, "frame"));
@@ -75,7 +70,7 @@ bool statusUpdate(const Json& body, const Parts& parts) {
 
 bool statusIcon(const Json& body, const Parts& parts) {
   const std::optional<StatusIconMsg> msg = decodeBody<StatusIconMsg>(body);
-  if (!msg || !withinChars(msg->png, Limits::iconBase64Chars)) return false;
+  if (!msg || !withinGraphemes(msg->png, Limits::iconBase64Chars)) return false;
   const std::optional<std::vector<uint8_t>> png = decodeBase64(msg->png);
   if (!png || png->size() > Limits::iconBytes) return false;
   if (parts.status) parts.status->setIcon(*png);
@@ -105,7 +100,7 @@ bool landTrail(const Json& body, const Parts& parts) {
 
 bool statusHint(const Json& body, const Parts& parts) {
   const std::optional<StatusHintMsg> msg = decodeBody<StatusHintMsg>(body);
-  if (!msg || !withinChars(msg->text, Limits::hintChars)) return false;
+  if (!msg || !withinGraphemes(msg->text, Limits::hintChars)) return false;
   if (parts.status) parts.status->showHint(msg->text);
   return true;
 }
@@ -114,8 +109,8 @@ bool surfaceStand(const Json& body, const Parts& parts) {
   const std::optional<SurfaceStandMsg> msg = decodeBody<SurfaceStandMsg>(body);
   if (!msg) return false;
   const std::optional<Surface>& surface = msg->surface;
-  if (surface && (!surface->line().isSane() || !withinChars(surface->id, Limits::surfaceTextChars) ||
-                  !withinChars(surface->screen, Limits::surfaceTextChars))) {
+  if (surface && (!surface->line().isSane() || !withinGraphemes(surface->id, Limits::surfaceTextChars) ||
+                  !withinGraphemes(surface->screen, Limits::surfaceTextChars))) {
     return false;
   }
   // The bottom of a screen is no line of its own: placements fall back to the screen.

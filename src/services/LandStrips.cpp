@@ -13,8 +13,6 @@
 namespace brindlow {
 namespace {
 
-constexpr size_t kMaxKeyChars = 80;
-
 // The levels of one strip, or nothing when the count or the text is not usable.
 std::optional<std::vector<uint8_t>> decodeLevels(int64_t cols, const std::string& text) {
   if (cols < 0 || cols > static_cast<int64_t>(Land::maxColumns)) return std::nullopt;
@@ -57,7 +55,8 @@ void LandStrips::applyState(std::string_view topText, std::string_view sideText,
   for (size_t i = 0; i < used; ++i) {
     const LandScreen& entry = entries[i];
     if (entry.line) {
-      if (!entry.line->isSane() || windowLines >= Limits::windowStrips || graphemeCount(entry.key) > kMaxKeyChars) {
+      if (!entry.line->isSane() || windowLines >= Limits::windowStrips ||
+          !withinGraphemes(entry.key, Limits::surfaceTextChars)) {
         warnOnce("land.line", "land.state: bad surface line, strip skipped");
         continue;
       }

@@ -40,6 +40,13 @@ std::size_t graphemeCount(std::string_view text) {
   return count;
 }
 
+bool withinGraphemes(std::string_view text, std::size_t limit) {
+  if (text.size() <= limit) return true;  // every character takes at least one byte
+  std::size_t count = 0;
+  forEachClusterEnd(text, [&](std::size_t) { return ++count <= limit; });
+  return count <= limit;
+}
+
 std::string graphemePrefix(std::string_view text, std::size_t limit) {
   if (limit == 0) return {};
   std::size_t count = 0;

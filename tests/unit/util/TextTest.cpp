@@ -22,5 +22,14 @@ TEST(TextTest, PrefixCutsBetweenClustersOnly) {
   EXPECT_EQ(graphemePrefix("abc", 0), "");
 }
 
+TEST(TextTest, WithinAllowsTheLimitAndCountsClustersNotBytes) {
+  const std::string family = "\U0001F469\u200D\U0001F469\u200D\U0001F467";
+  EXPECT_TRUE(withinGraphemes(family + family, 2));
+  EXPECT_FALSE(withinGraphemes(family + family + "x", 2));
+  EXPECT_TRUE(withinGraphemes("ab", 2));
+  EXPECT_FALSE(withinGraphemes("abc", 2));
+  EXPECT_TRUE(withinGraphemes("", 0));
+}
+
 }  // namespace
 }  // namespace brindlow
