@@ -6,7 +6,14 @@
 
 #include "app/Log.h"
 #include "bridge/Messages.h"
+#include "platform/Defaults.h"
 #include "platform/KeyTap.h"
+#include "platform/StatusItem.h"
+#include "platform/WebEngine.h"
+#include "platform/WebView.h"
+#include "window/DragController.h"
+#include "window/HitTester.h"
+#include "platform/StripWindow.h"
 #include "platform/ProcessInfo.h"
 #include "platform/Resources.h"
 #include "platform/Screens.h"
@@ -22,6 +29,21 @@ constexpr int kWaitRetries = 50;
 constexpr std::string_view kAutomaticTerminationReason = "pet lives on the desktop";
 constexpr platform::Seconds kCrashWindow = 60;
 constexpr size_t kCrashesThatStop = 4;
+constexpr platform::Seconds kDockIconCheckDelay = 4;
+constexpr platform::Seconds kPageLoadTimeout = 60;
+constexpr platform::Seconds kToggleHideSeconds = 3600;
+constexpr std::string_view kDockIconAutoKey = "prefs.dockIconAuto";
+// Key batches re-read the watched window list at most this often (system uptime).
+constexpr platform::Seconds kTypingReadGap = 1.0;
+// Status item lengths: fitted to the icon and paws title, or square for the icon alone.
+constexpr double kVariableLength = -1;
+constexpr double kSquareLength = -2;
+
+// The preference language, or the system's when the preference is "auto".
+Lang chosenLang(LangPref pref, const platform::Locale& locale) {
+  if (auto chosen = fromRaw<Lang>(rawValue(pref))) return *chosen;
+  return detectLang(locale);
+}
 
 std::string decimal(int64_t value) {
   char buf[24];
@@ -34,17 +56,28 @@ std::string decimal(int64_t value) {
 AppDelegate::AppDelegate(const platform::Platform& platform)
     : platform_(platform),
       mainLoop_(*platform.mainLoop),
-      prefs_(*platform.defaults, *platform.loginItems, mainLoop_),
+      prefs_(std::make_shared<PrefsStore>(*platform.defaults, *platform.loginItems, mainLoop_)),
       permission_(std::make_shared<InputPermission>(*platform.keyTap, *platform.defaults, mainLoop_,
                                                     *platform.workspace)),
       keys_(std::make_shared<KeyCounter>(*platform.keyTap, *platform.defaults, mainLoop_)),
-      saveFile_(*platform.fileSystem),
+      watch_(std::make_shared<SystemWatch>(mainLoop_, *platform.systemEvents, *platform.screens, *platform.processInfo,
+                                           [locale = platform.locale] { return detectLang(*locale); })),
+      saveFile_(std::make_shared<SaveFile>(*platform.fileSystem)),
       land_(std::make_shared<LandStrips>(mainLoop_, *platform.windowServer)),
+      ground_(std::make_shared<AppWindows>(mainLoop_, *platform.windowList, *platform.mouseMonitor,
+                                           *platform.workspace, *platform.processInfo)),
       bridge_(std::make_shared<Bridge>(platform, platform.resources->resourceDirectory())),
       links_(*platform.resources, *platform.fileSystem, platform.keyTap->inputSettingsUrl()),
       updater_(*platform.application, *platform.workspace, platform.processInfo->applicationId()) {}
 
 AppDelegate::~AppDelegate() = default;
+
+template <class... Args>
+std::function<void(Args...)> AppDelegate::weakly(void (AppDelegate::*method)(Args...)) {
+  return [weak = weak_from_this(), method](Args... args) {
+    if (auto self = weak.lock()) (self.get()->*method)(args...);
+  };
+}
 
 void AppDelegate::assertMainThread() const {
   if (!mainLoop_.isMainThread()) std::abort();
@@ -105,22 +138,55 @@ bool AppDelegate::quitIfAlreadyRunning() {
 
 void AppDelegate::start() {
   platform_.processInfo->disableAutomaticTermination(kAutomaticTerminationReason);
-  const Prefs p = prefs_.load();
-  if (auto chosen = fromRaw<Lang>(rawValue(p.lang))) {
-    lang_ = *chosen;
-  } else {
-    lang_ = detectLang(*platform_.locale);
-  }
-  // The bridge, the pet window, the status item, the system watch, the window list and the wiring
-  // between them join this sequence, in their places, as they are built.
+  const Prefs p = prefs_->load();
+  lang_ = chosenLang(p.lang, *platform_.locale);
+  StatusItemController::setLanguage(lang_, *platform_.resources, *platform_.fileSystem);
+  window_ = PetWindowController::create(mainLoop_, *platform_.screens, *platform_.windowServer, *platform_.webEngine,
+                                       *platform_.mouseMonitor, bridge_->makeConfiguration(), p.onTop);
+  status_ = StatusItemController::create(mainLoop_, *platform_.statusBar, *platform_.locale, *platform_.screens);
+  std::weak_ptr<AppDelegate> weak = weak_from_this();
+  // The web view lives as long as the window controller; the bridge holds it weakly.
+  const std::shared_ptr<platform::WebView> webView(window_, &window_->webView());
+  Bridge::Parts parts;
+  parts.prefs = prefs_;
+  parts.permission = permission_;
+  parts.save = saveFile_;
+  parts.window = window_;
+  parts.land = land_;
+  parts.status = status_;
+  parts.watch = watch_;
+  parts.ground = ground_;
+  parts.relaunch = [weak] {
+    auto self = weak.lock();
+    return self && self->relaunch();
+  };
+  bridge_->attach(webView, std::move(parts));
+  wireWindow(*window_);
+  wireStatus(*status_);
+  wireWatch();
+  prefs_->onChange = weakly(&AppDelegate::prefsChanged);
+  permission_->onChange = weakly(&AppDelegate::permissionChanged);
+  keys_->onBatch = weakly(&AppDelegate::keysBatch);
   keys_->start();
-  land_->setScreens(ScreenGeometry::screens(*platform_.screens));
+  if (p.ground != ground_->mode) {
+    ground_->mode = p.ground;
+    if (p.ground != GroundMode::windows) ground_->stop();
+  }
+  ground_->onChange = [weak](const std::vector<AppWindow>& windows) {
+    if (auto self = weak.lock()) self->send(PageEvent::onWindows, WindowsMsg{windows});
+  };
+  applyPrefs(p);
+  scheduleDockIconCheck();
+  const std::vector<ScreenInfo> screens = ScreenGeometry::screens(*platform_.screens);
+  land_->setScreens(screens);
+  window_->setScreens(screens);
+  window_->hitTester()->start();
   loadPage();
   updater_.ensureUpdaterController();
 }
 
 void AppDelegate::loadPage() {
-  // Loads appURL into the pet window; does nothing while there is no pet window.
+  if (window_) window_->webView().loadUrl(appURL, kPageLoadTimeout);
 }
 
 bool AppDelegate::relaunch() {
@@ -159,19 +225,25 @@ platform::TerminateReply AppDelegate::shouldTerminate() {
 
 bool AppDelegate::shouldHandleReopen(bool /*hasVisibleWindows*/) {
   assertMainThread();
-  // Showing a pet the user hid joins here with the pet window.
+  if (window_ && window_->userHidden()) window_->setUserHidden(false);
   if (bridge_->ready) bridge_->send(PageEvent::onMenu, MenuEvent{MenuCommand::settings, std::nullopt});
   return false;
 }
 
 void AppDelegate::willTerminate() {
   assertMainThread();
-  // The system watch, the pet window, the window list and the status item are torn
-  // down between these steps, in their places, as they are built.
   keys_->stop();
   permission_->stopPolling();
+  watch_->stop();
+  if (window_) window_->stop();
+  ground_->stop();
+  ground_->onChange = nullptr;
   bridge_->detach();
   land_->clearAll();
+  if (status_) {
+    status_->closeHint();
+    status_->item().remove();
+  }
 }
 
 void AppDelegate::webContentTerminated() {
@@ -184,13 +256,242 @@ void AppDelegate::webContentTerminated() {
     return;
   }
   webStopped_ = true;
+  if (status_) status_->menuChanged();  // the reload item appears
   logError("web: crashed " + decimal(static_cast<int64_t>(webCrashes_.size())) + " times in a minute, stopped");
 }
 
 void AppDelegate::reloadWeb() {
+  if (webStopped_ && status_) status_->menuChanged();
   webStopped_ = false;
   webCrashes_.clear();
   loadPage();
+}
+
+void AppDelegate::wireWindow(PetWindowController& window) {
+  std::weak_ptr<AppDelegate> weak = weak_from_this();
+  window.onWindow = [weak](const WindowInfo& info) {
+    if (auto self = weak.lock()) self->send(PageEvent::onWindow, info);
+  };
+  window.hitTester()->onPointerNear = [weak](std::optional<GPoint> at) {
+    if (auto self = weak.lock()) self->send(PageEvent::onPointerNear, PointerNearEvent{at});
+  };
+  window.drag()->onEvent = [weak](const DragEvent& event) {
+    if (auto self = weak.lock()) self->send(PageEvent::onDrag, event);
+  };
+  window.onSummonNeeded = [weak](GPoint point) {
+    if (auto self = weak.lock()) self->summon(point);
+  };
+  window.onShownChanged = [weak](bool) {
+    if (auto self = weak.lock()) self->shownChanged();
+  };
+  window.onWebNavigated = [weak] {
+    if (auto self = weak.lock()) self->bridge_->ready = false;
+  };
+  window.onWebTerminated = [weak] {
+    if (auto self = weak.lock()) self->webContentTerminated();
+  };
+  // The panel lives as long as the window controller.
+  watch_->watch(std::shared_ptr<platform::PetPanel>(window_, &window.panel()));
+}
+
+void AppDelegate::shownChanged() {
+  land_->hidden = window_ && window_->userHidden();
+  land_->refresh(/*force=*/true);
+  watch_->occlusionArmed = window_ && window_->shownOnce();
+  watch_->recheckOcclusion();
+  if (status_) status_->menuChanged();
+}
+
+void AppDelegate::summon(GPoint point) {
+  if (window_ && window_->userHidden()) window_->setUserHidden(false);
+  if (bridge_->ready) {
+    send(PageEvent::onMenu, MenuEvent{MenuCommand::summon, point});
+    return;
+  }
+  if (!window_) return;
+  const std::vector<ScreenInfo> screens = ScreenGeometry::screens(*platform_.screens);
+  const std::optional<size_t> i = ScreenGeometry::screenIndex(point, screens);
+  if (!i) return;
+  const GRect v = screens[*i].visible;
+  // The centre stays a cell inside the sides (on a frame narrower than two cells the right bound
+  // wins) and the foot point lands on the visible bottom.
+  const double cx = std::min(v.x + v.w - Land::cellWidth, std::max(point.x, v.x + Land::cellWidth));
+  window_->applyPetFrame({cx - PetBox::footX, v.y + v.h - PetBox::footY, PetBox::width, PetBox::height});
+}
+
+void AppDelegate::sendMenu(MenuCommand command) {
+  if (window_ && window_->userHidden()) window_->setUserHidden(false);
+  send(PageEvent::onMenu, MenuEvent{command, std::nullopt});
+}
+
+void AppDelegate::wireStatus(StatusItemController& status) {
+  std::weak_ptr<AppDelegate> weak = weak_from_this();
+  status.state = [weak] {
+    auto self = weak.lock();
+    return self ? self->menuState() : StatusItemController::State{};
+  };
+  std::weak_ptr<InputPermission> permission = permission_;
+  status.willOpen = [permission] {
+    if (auto p = permission.lock()) p->refresh();
+  };
+  // Each action runs on the delegate while it lives.
+  auto on = [weak](auto action) {
+    return [weak, action](auto... args) {
+      if (auto self = weak.lock()) action(*self, args...);
+    };
+  };
+  StatusItemController::Actions& a = status.actions;
+  a.toggleOnTop = on([](AppDelegate& d) { d.togglePref(&Prefs::onTop, &PrefsPatch::onTop); });
+  a.toggleResting = on([](AppDelegate& d) { d.togglePref(&Prefs::resting, &PrefsPatch::resting); });
+  a.toggleSound = on([](AppDelegate& d) { d.togglePref(&Prefs::sound, &PrefsPatch::sound); });
+  a.toggleLaunchAtLogin = on([](AppDelegate& d) { d.togglePref(&Prefs::launchAtLogin, &PrefsPatch::launchAtLogin); });
+  a.setGround = on([](AppDelegate& d, GroundMode mode) {
+    PrefsPatch patch;
+    patch.ground = mode;
+    d.prefs_->apply(patch);
+  });
+  a.wardrobe = on([](AppDelegate& d) { d.sendMenu(MenuCommand::wardrobe); });
+  a.book = on([](AppDelegate& d) { d.sendMenu(MenuCommand::book); });
+  a.gift = on([](AppDelegate& d) { d.sendMenu(MenuCommand::gift); });
+  a.settings = on([](AppDelegate& d) { d.sendMenu(MenuCommand::settings); });
+  a.summon = on([](AppDelegate& d) { d.summon(ScreenGeometry::mouseTopLeft(*d.platform_.screens)); });
+  a.clearLand = on([](AppDelegate& d) { d.send(PageEvent::onMenu, MenuEvent{MenuCommand::clearLand, std::nullopt}); });
+  a.permission = on([](AppDelegate& d) {
+    if (d.bridge_->ready) {
+      d.send(PageEvent::onMenu, MenuEvent{MenuCommand::permission, std::nullopt});
+    } else {
+      d.permission_->request();
+    }
+  });
+  a.toggleHidden = on([](AppDelegate& d) {
+    if (d.window_) d.window_->setUserHidden(!d.window_->userHidden(), kToggleHideSeconds);
+  });
+  a.reloadWeb = on([](AppDelegate& d) { d.reloadWeb(); });
+  a.quit = on([](AppDelegate& d) { d.platform_.application->terminate(); });
+}
+
+void AppDelegate::wireWatch() {
+  std::weak_ptr<AppDelegate> weak = weak_from_this();
+  auto on = [weak](auto action) {
+    return [weak, action](const auto&... args) {
+      if (auto self = weak.lock()) action(*self, args...);
+    };
+  };
+  SystemWatch::Handlers h;
+  h.visibility = on([](AppDelegate& d, const VisibilityInfo& info) {
+    d.keys_->visible = info.visible;
+    d.send(PageEvent::onVisibility, info);
+  });
+  h.screens = on([](AppDelegate& d) { d.screensChanged(); });
+  h.power = on([](AppDelegate& d, const PowerInfo& info) { d.send(PageEvent::onPower, info); });
+  h.deviceLang = on([](AppDelegate& d) { d.refreshLang(); });
+  h.willSleep = on([](AppDelegate& d) { d.willSleep(); });
+  h.didWake = on([](AppDelegate& d) {
+    d.permission_->refresh();
+    if (d.window_) d.window_->scheduleOffscreenCheck(1.0);
+  });
+  h.willPowerOff = on([](AppDelegate& d) { d.poweringOff_ = true; });
+  watch_->handlers = std::move(h);
+  watch_->start();
+}
+
+void AppDelegate::screensChanged() {
+  const std::vector<ScreenInfo> screens = ScreenGeometry::screens(*platform_.screens);
+  land_->setScreens(screens);
+  if (window_) window_->setScreens(screens);
+  send(PageEvent::onScreens, ScreensMsg{screens});
+}
+
+void AppDelegate::willSleep() {
+  if (window_ && window_->drag()->active()) window_->drag()->finish(DragPhase::cancel, mainLoop_.uptime());
+  bridge_->flush(FlushReason::sleep, [] {});
+}
+
+void AppDelegate::togglePref(bool Prefs::*field, std::optional<bool> PrefsPatch::*patchField) {
+  PrefsPatch patch;
+  patch.*patchField = !(prefs_->load().*field);
+  prefs_->apply(patch);
+}
+
+StatusItemController::State AppDelegate::menuState() {
+  return {prefs_->load(), permission_->isGranted(), window_ && window_->userHidden(), webStopped_};
+}
+
+void AppDelegate::prefsChanged(const Prefs& now, const Prefs& old) {
+  if (now.onTop != old.onTop && window_) window_->setOnTop(now.onTop);
+  if (now.ground != old.ground && now.ground != ground_->mode) {
+    ground_->mode = now.ground;
+    if (now.ground != GroundMode::windows) ground_->stop();
+  }
+  applyPrefs(now);
+  send(PageEvent::onPrefs, now);
+  if (now.lang != old.lang) refreshLang();
+  if (status_) status_->menuChanged();
+}
+
+void AppDelegate::applyPrefs(const Prefs& p) {
+  land_->setShow(p.landShow);
+  land_->setOnTop(p.onTop);
+  if (p.hideOnFullscreen) {
+    land_->behavior &= ~uint32_t{platform::fullScreenAuxiliary};
+  } else {
+    land_->behavior |= platform::fullScreenAuxiliary;
+  }
+  for (const auto& [key, entry] : land_->windows()) entry.window->setCollectionBehavior(land_->behavior);
+  if (window_) window_->setFullScreenAux(!p.hideOnFullscreen);
+  if (status_ && p.menuPaws != status_->menuPaws) {
+    status_->menuPaws = p.menuPaws;
+    status_->item().setLength(p.menuPaws ? kVariableLength : kSquareLength);
+    status_->updatePawsTitle();
+  }
+  const auto policy = p.dockIcon ? platform::ActivationPolicy::regular : platform::ActivationPolicy::accessory;
+  if (platform_.application->activationPolicy() != policy) platform_.application->setActivationPolicy(policy);
+}
+
+void AppDelegate::refreshLang() {
+  const Lang l = chosenLang(prefs_->load().lang, *platform_.locale);
+  if (l == lang_) return;
+  lang_ = l;
+  StatusItemController::setLanguage(l, *platform_.resources, *platform_.fileSystem);
+  if (status_) status_->menuChanged();
+  send(PageEvent::onLang, LangMsg{l});
+}
+
+void AppDelegate::permissionChanged(const PermissionInfo& info) {
+  if (info.input == "granted") {
+    keys_->start();
+  } else {
+    keys_->stop();
+  }
+  send(PageEvent::onPermission, info);
+  if (status_) status_->menuChanged();
+}
+
+void AppDelegate::keysBatch(const KeysEvent& event) {
+  land_->noteKey();
+  ground_->throttle(kTypingReadGap);  // reads only while watching
+  bridge_->deliverKeys(event);        // held and merged until the hello
+}
+
+void AppDelegate::scheduleDockIconCheck() {
+  std::weak_ptr<AppDelegate> weak = weak_from_this();
+  dockIconWork_ = mainLoop_.scheduleAfter(kDockIconCheckDelay, [weak] {
+    if (auto self = weak.lock()) {
+      self->assertMainThread();
+      self->checkDockIcon();
+    }
+  });
+}
+
+void AppDelegate::checkDockIcon() {
+  // A fallback for a status item that cannot be seen: the taskbar entry gives the user a way in.
+  if (!status_ || !status_->isOffMenuBar()) return;
+  if (prefs_->load().dockIcon) return;
+  if (platform_.defaults->boolForKey(kDockIconAutoKey)) return;
+  platform_.defaults->setBool(kDockIconAutoKey, true);
+  PrefsPatch patch;
+  patch.dockIcon = true;
+  prefs_->apply(patch);
 }
 
 int runApplication(const platform::Platform& platform) {

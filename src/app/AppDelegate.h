@@ -13,8 +13,12 @@
 #include "platform/Platform.h"
 #include "platform/TaskHandle.h"
 #include "services/InputPermission.h"
+#include "services/AppWindows.h"
 #include "services/KeyCounter.h"
 #include "services/LandStrips.h"
+#include "services/StatusItemController.h"
+#include "services/SystemWatch.h"
+#include "window/PetWindowController.h"
 #include "storage/PrefsStore.h"
 #include "storage/SaveFile.h"
 
@@ -42,15 +46,34 @@ class AppDelegate : public platform::ApplicationDelegate, public std::enable_sha
   void webContentTerminated();
   // The menu's reload action: forgets the crashes and loads the page again.
   void reloadWeb();
-  // The system is about to power off: the page's last flush says "logout".
-  void willPowerOff() { poweringOff_ = true; }
 
-  PrefsStore& prefs() { return prefs_; }
+  // The wiring between the services, run by start and by the services' callbacks.
+  void prefsChanged(const Prefs& now, const Prefs& old);
+  void applyPrefs(const Prefs& p);
+  void refreshLang();
+  void permissionChanged(const PermissionInfo& info);
+  void keysBatch(const KeysEvent& event);
+  void wireWindow(PetWindowController& window);
+  void wireStatus(StatusItemController& status);
+  void wireWatch();
+  // Shows a pet that is off screen or was asked for; places it along the bottom when the page cannot.
+  void summon(GPoint point);
+  void sendMenu(MenuCommand command);
+  StatusItemController::State menuState();
+  void scheduleDockIconCheck();
+  void checkDockIcon();
+
+  PrefsStore& prefs() { return *prefs_; }
   InputPermission& permission() { return *permission_; }
   KeyCounter& keys() { return *keys_; }
-  SaveFile& saveFile() { return saveFile_; }
+  SystemWatch& watch() { return *watch_; }
+  AppWindows& ground() { return *ground_; }
+  SaveFile& saveFile() { return *saveFile_; }
   LandStrips& land() { return *land_; }
   Bridge& bridge() { return *bridge_; }
+  // Null before start.
+  StatusItemController* status() { return status_.get(); }
+  PetWindowController* window() { return window_.get(); }
   Lang lang() const { return lang_; }
   bool terminating() const { return terminating_; }
   bool relaunching() const { return relaunching_; }
@@ -67,20 +90,38 @@ class AppDelegate : public platform::ApplicationDelegate, public std::enable_sha
   bool quitIfAlreadyRunning();
   void start();
   void loadPage();
+  void shownChanged();
+  void screensChanged();
+  void willSleep();
+  // Sends `event` to the page; dropped while it is not ready.
+  template <class T>
+  void send(PageEvent event, const T& payload) {
+    bridge_->send(event, payload);
+  }
+  // Writes one preference taken from the current snapshot.
+  void togglePref(bool Prefs::*field, std::optional<bool> PrefsPatch::*patchField);
   void relaunchFinished(const std::optional<std::string>& error);
+  // A callback that runs `method` on the delegate while it lives.
+  template <class... Args>
+  std::function<void(Args...)> weakly(void (AppDelegate::*method)(Args...));
 
   platform::Platform platform_;
   platform::MainLoop& mainLoop_;
   // The long-lived services, created in this order; the others join as they are built.
-  PrefsStore prefs_;
+  std::shared_ptr<PrefsStore> prefs_;
   std::shared_ptr<InputPermission> permission_;
   std::shared_ptr<KeyCounter> keys_;
-  SaveFile saveFile_;
+  std::shared_ptr<SystemWatch> watch_;
+  std::shared_ptr<SaveFile> saveFile_;
   std::shared_ptr<LandStrips> land_;
+  std::shared_ptr<AppWindows> ground_;
   std::shared_ptr<Bridge> bridge_;
+  std::shared_ptr<PetWindowController> window_;
+  std::shared_ptr<StatusItemController> status_;
   LinkTable links_;
   Updater updater_;
   platform::TaskHandle waitWork_;
+  platform::TaskHandle dockIconWork_;
   std::vector<platform::EpochSeconds> webCrashes_;
   bool webStopped_ = false;
   bool poweringOff_ = false;

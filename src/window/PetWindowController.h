@@ -81,6 +81,8 @@ class PetWindowController : public std::enable_shared_from_this<PetWindowControl
   void setScreens(std::vector<ScreenInfo> screens);
   void setUserHidden(bool hidden, double seconds = defaultHideSeconds);
   void setFullScreenAux(bool aux);
+  // Brings the pet back after `delay` seconds when it is then off screen (after a wake).
+  void scheduleOffscreenCheck(double delay);
   bool onTop() const { return onTop_; }
   void setOnTop(bool onTop);
   void stop();
@@ -132,7 +134,6 @@ class PetWindowController : public std::enable_shared_from_this<PetWindowControl
   void placeWide(const GRect& pet, const GRect& wide);
   void scheduleNarrow();
   void narrowIfIdle();
-  void scheduleOffscreenCheck(double delay);
   void summonIfOffscreen();
   void syncHitMode();
   void reportWindow();

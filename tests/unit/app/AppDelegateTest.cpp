@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "AppTestPlatform.h"
-#include "platform/fake/FakeWebEngine.h"
+#include "platform/fake/FakePlatform.h"
 #include "platform/fake/FakeWebView.h"
 #include "support/LogCapture.h"
 
@@ -32,7 +31,7 @@ class AppDelegateTest : public testing::Test {
   bool started() const { return !fakes.processInfo.automaticTerminationReasons().empty(); }
 
   test::LogCapture log;
-  test::AppPlatform fakes;
+  fake::FakePlatform fakes;
   std::shared_ptr<AppDelegate> delegate = std::make_shared<AppDelegate>(fakes.platform());
 };
 
@@ -108,14 +107,14 @@ TEST_F(AppDelegateTest, MalformedRelaunchIdStartsWithoutWaiting) {
   fakes.workspace.setRunning(99, true);
   launch({"-brindlow-relaunched", "99x"});
   EXPECT_TRUE(started());
-  EXPECT_EQ(fakes.loop.pendingTimers(), 0u);
+  EXPECT_EQ(fakes.workspace.runningQueries(99), 0);
 }
 
 TEST_F(AppDelegateTest, OldProcessAlreadyGoneStartsAtOnce) {
   launch({"-brindlow-relaunched", "99"});
-  EXPECT_EQ(fakes.workspace.runningQueries(99), 1);
   EXPECT_TRUE(started());
-  EXPECT_EQ(fakes.loop.pendingTimers(), 0u);
+  fakes.loop.advance(1);
+  EXPECT_EQ(fakes.workspace.runningQueries(99), 1);
 }
 
 TEST_F(AppDelegateTest, WaitsForTheOldProcessToEndThenStarts) {
@@ -128,7 +127,9 @@ TEST_F(AppDelegateTest, WaitsForTheOldProcessToEndThenStarts) {
   fakes.workspace.setInstances(std::string(kAppId), {kSelf});  // the old instance is gone
   fakes.loop.advance(0.25);
   EXPECT_TRUE(started());
-  EXPECT_EQ(fakes.loop.pendingTimers(), 0u);
+  const int queries = fakes.workspace.runningQueries(99);
+  fakes.loop.advance(1);
+  EXPECT_EQ(fakes.workspace.runningQueries(99), queries);
 }
 
 TEST_F(AppDelegateTest, OldProcessThatNeverEndsIsGivenFiftyRetriesThenTheNewOneQuits) {
@@ -192,20 +193,16 @@ TEST_F(AppDelegateTest, QuitAnswersLaterAndRepliesOnceThenASecondQuitIsImmediate
 
 // The page of a started delegate, ready since its hello.
 struct ReadyPage {
-  explicit ReadyPage(Bridge& bridge) {
-    bridge.attach(view, Bridge::Parts{});
-    bridge.ready = true;
-  }
+  ReadyPage(Bridge& bridge, fake::FakeWebEngine& engine) : engine(engine) { bridge.ready = true; }
   fake::FakeWebView& fakeView() { return *engine.webView(); }
   Json lastArgument() { return fakeView().scriptCalls().back().arguments.at("arg"); }
 
-  fake::FakeWebEngine engine;
-  std::shared_ptr<platform::WebView> view = engine.createWebView(engine.makeConfiguration());
+  fake::FakeWebEngine& engine;
 };
 
 TEST_F(AppDelegateTest, QuitWaitsForThePagesFlushAndASecondQuitEndsAtOnce) {
   launch();
-  ReadyPage page(delegate->bridge());
+  ReadyPage page(delegate->bridge(), fakes.webEngine);
 
   fakes.application.terminate();
   fakes.loop.runPosted();
@@ -223,7 +220,7 @@ TEST_F(AppDelegateTest, QuitWaitsForThePagesFlushAndASecondQuitEndsAtOnce) {
 
 TEST_F(AppDelegateTest, QuitDuringTheFlushTerminatesWithoutWaiting) {
   launch();
-  ReadyPage page(delegate->bridge());
+  ReadyPage page(delegate->bridge(), fakes.webEngine);
   fakes.application.terminate();
   fakes.loop.runPosted();
   fakes.application.terminate();
@@ -235,8 +232,8 @@ TEST_F(AppDelegateTest, QuitDuringTheFlushTerminatesWithoutWaiting) {
 
 TEST_F(AppDelegateTest, AfterAPowerOffNoticeAnUnansweredFlushSaysLogoutAndEndsAfterTheTimeout) {
   launch();
-  ReadyPage page(delegate->bridge());
-  delegate->willPowerOff();
+  ReadyPage page(delegate->bridge(), fakes.webEngine);
+  fakes.systemEvents.emit(platform::SystemEvent::willPowerOff);
   fakes.application.terminate();
   fakes.loop.runPosted();
   EXPECT_EQ(page.lastArgument(), Json::parse(R"({"reason": "logout"})"));
@@ -249,7 +246,7 @@ TEST_F(AppDelegateTest, AfterAPowerOffNoticeAnUnansweredFlushSaysLogoutAndEndsAf
 
 TEST_F(AppDelegateTest, ReopenAsksAReadyPageForItsSettings) {
   launch();
-  ReadyPage page(delegate->bridge());
+  ReadyPage page(delegate->bridge(), fakes.webEngine);
   EXPECT_FALSE(fakes.application.simulateReopen(true));
   ASSERT_EQ(page.fakeView().scriptCalls().size(), 1u);
   EXPECT_EQ(page.fakeView().scriptCalls()[0].arguments.at("fn"), "onMenu");
@@ -258,7 +255,7 @@ TEST_F(AppDelegateTest, ReopenAsksAReadyPageForItsSettings) {
 
 TEST_F(AppDelegateTest, ACrashedPageIsNoLongerReady) {
   launch();
-  ReadyPage page(delegate->bridge());
+  ReadyPage page(delegate->bridge(), fakes.webEngine);
   delegate->webContentTerminated();
   EXPECT_FALSE(delegate->bridge().ready);
 }
@@ -329,7 +326,7 @@ TEST(AppDelegateCrashes, FourthCrashWithinAMinuteStopsReloading) {
   };
   for (const Case& c : cases) {
     test::LogCapture log;
-    test::AppPlatform p;
+    fake::FakePlatform p;
     auto d = std::make_shared<AppDelegate>(p.platform());
     p.application.run(*d);
     const double t0 = p.loop.now();
@@ -358,14 +355,19 @@ TEST_F(AppDelegateTest, CrashDatesFromTheFutureStayInTheWindow) {
 
 TEST_F(AppDelegateTest, ReloadForgetsTheCrashes) {
   launch();
-  for (int i = 0; i < 4; ++i) delegate->webContentTerminated();
+  fake::FakeWebView& view = *fakes.webEngine.webView();
+  ASSERT_EQ(view.loads(), (std::vector<fake::FakeWebView::Load>{{"brindlow://app/index.html", 60}}));
+  for (int i = 0; i < 4; ++i) view.terminateWebProcess();
   ASSERT_TRUE(delegate->webStopped());
-  delegate->reloadWeb();
+  EXPECT_EQ(view.loads().size(), 1u + 3u);
+  delegate->status()->actions.reloadWeb();
   EXPECT_FALSE(delegate->webStopped());
-  for (int i = 0; i < 3; ++i) delegate->webContentTerminated();
+  EXPECT_EQ(view.loads().size(), 5u);
+  for (int i = 0; i < 3; ++i) view.terminateWebProcess();
   EXPECT_FALSE(delegate->webStopped());
-  delegate->webContentTerminated();
+  view.terminateWebProcess();
   EXPECT_TRUE(delegate->webStopped());
+  EXPECT_EQ(view.loads().size(), 8u);
   EXPECT_EQ(log.count("web: crashed 4 times in a minute, stopped"), 2u);
 }
 
