@@ -8,16 +8,16 @@
 #include "bridge/Messages.h"
 #include "platform/Defaults.h"
 #include "platform/KeyTap.h"
-#include "platform/StatusItem.h"
-#include "platform/WebEngine.h"
-#include "platform/WebView.h"
-#include "window/DragController.h"
-#include "window/HitTester.h"
-#include "platform/StripWindow.h"
 #include "platform/ProcessInfo.h"
 #include "platform/Resources.h"
 #include "platform/Screens.h"
+#include "platform/StatusItem.h"
+#include "platform/StripWindow.h"
+#include "platform/WebEngine.h"
+#include "platform/WebView.h"
 #include "platform/Workspace.h"
+#include "window/DragController.h"
+#include "window/HitTester.h"
 
 namespace brindlow {
 
