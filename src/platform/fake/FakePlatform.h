@@ -34,7 +34,6 @@ class FakePlatform {
   FakeMainLoop loop;
   FakeApplication application{loop};
   FakeProcessInfo processInfo;
-  FakeWorkspace workspace;
   FakeScreens screens;
   FakeMouseMonitor mouseMonitor;
   FakeWindowServer windowServer;
@@ -49,6 +48,9 @@ class FakePlatform {
   FakeLogSink logSink;
   FakeResources resources;
   FakeLocale locale;
+  // Last, so it goes first: completions it keeps may hold the last owner of core objects, which
+  // must go while the other fakes they use still exist.
+  FakeWorkspace workspace;
 };
 
 }  // namespace brindlow::fake
