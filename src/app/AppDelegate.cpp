@@ -160,6 +160,10 @@ void AppDelegate::start() {
     auto self = weak.lock();
     return self && self->relaunch();
   };
+  parts.linkUrl = [weak](LinkId link) {
+    auto self = weak.lock();
+    return self ? self->links_.url(link) : std::nullopt;
+  };
   bridge_->attach(webView, std::move(parts));
   wireWindow(*window_);
   wireStatus(*status_);
