@@ -88,6 +88,17 @@ TEST_F(AppDelegateEventsTest, TypingRereadsAWatchedWindowListAtMostOnceASecond) 
   EXPECT_EQ(fakes.windowList.reads(), readsBefore + 1);
 }
 
+TEST_F(AppDelegateEventsTest, ChangedWindowListsReachThePage) {
+  ready();
+  fakes.windowList.setEntries({{7, 99, 0, 1.0, GRect{100, 200, 640, 480}}});
+  delegate->ground().mode = GroundMode::windows;
+  delegate->ground().start();
+  delegate->ground().tick();
+  delegate->ground().tick();  // unchanged: not sent again
+  EXPECT_EQ(calls(), (std::vector<PageCall>{{"onWindows", Json::parse(R"({"windows": [
+                         {"id": 7, "x": 100, "y": 200, "w": 640, "h": 480}]})")}}));
+}
+
 TEST_F(AppDelegateEventsTest, LanguageChangeSendsOnLangOnlyWhenTheResolvedLanguageMoves) {
   ASSERT_EQ(delegate->lang(), Lang::en);  // the fake locale prefers English
   ready();

@@ -161,11 +161,18 @@ TEST_F(AppDelegateWiringTest, DockIconFallbackRunsOncePerUserAndOnlyForAnUnseenI
   }
 }
 
-TEST_F(AppDelegateWiringTest, QuitRemovesTheStatusItem) {
+TEST_F(AppDelegateWiringTest, QuitTearsDownEveryService) {
   launch();
+  screenStrip();
+  ASSERT_GT(fakes.systemEvents.observerCount(), 0u);
   fakes.application.terminate();
   fakes.loop.runPosted();
   ASSERT_TRUE(fakes.application.terminated());
+  EXPECT_EQ(fakes.keyTap.liveTaps(), 0u);
+  EXPECT_EQ(fakes.systemEvents.observerCount(), 0u);
+  EXPECT_FALSE(delegate->ground().onChange);
+  EXPECT_FALSE(delegate->bridge().attached());
+  EXPECT_TRUE(delegate->land().windows().empty());
   EXPECT_TRUE(fakes.statusBar.item()->removed());
 }
 
@@ -215,13 +222,34 @@ TEST_F(AppDelegateWiringTest, HideOnFullscreenTogglesTheAuxiliaryBitOnThePanel) 
   EXPECT_EQ(panel.collectionBehavior() & platform::fullScreenAuxiliary, 0u);
 }
 
-TEST_F(AppDelegateWiringTest, OnTopOffLowersThePanelToThePetLevel) {
+TEST_F(AppDelegateWiringTest, OnTopOffNarrowsAWideWindowAndLowersThePanelToThePetLevel) {
   launch();
-  const auto& panel = delegate->window()->panel();
-  ASSERT_EQ(panel.level(), PetWindowController::floatingLevel);
+  PetWindowController& window = *delegate->window();
+  // The visible bottom of the only screen is at page y 900, so the pet stands at y 716.
+  window.applyPetFrame({600, 716, 200, 200});
+  fakes.loop.advance(1.0 / 64);
+  window.applyPetFrame({601.25, 716, 200, 200});
+  ASSERT_TRUE(window.wide());
+  ASSERT_EQ(window.panel().level(), PetWindowController::floatingLevel);
+
   delegate->prefs().apply(patch([](PrefsPatch& p) { p.onTop = false; }));
-  EXPECT_FALSE(delegate->window()->onTop());
-  EXPECT_EQ(panel.level(), delegate->window()->petBaseLevel());
+  EXPECT_FALSE(window.onTop());
+  EXPECT_FALSE(window.wide());
+  EXPECT_EQ(window.panel().frame(), (GRect{601.25, 716, 200, 200}));
+  EXPECT_EQ(window.panel().level(), window.petBaseLevel());
+}
+
+TEST_F(AppDelegateWiringTest, WakeRefreshesThePermissionAndChecksThePetIsOnScreen) {
+  launch();
+  delegate->bridge().ready = true;  // so the page, not the delegate, is asked to bring the pet back
+  delegate->window()->applyPetFrame({3000, 716, 200, 200});
+  fakes.loop.advance(5);
+  ASSERT_FALSE(delegate->window()->offscreenCheckPending());
+  const int probes = fakes.keyTap.preflightCalls;
+  fakes.systemEvents.emit(platform::SystemEvent::didWake);
+  fakes.loop.runPosted();
+  EXPECT_TRUE(delegate->window()->offscreenCheckPending());
+  EXPECT_GT(fakes.keyTap.preflightCalls, probes);
 }
 
 }  // namespace
