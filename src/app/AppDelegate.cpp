@@ -344,6 +344,7 @@ void AppDelegate::wireStatus(StatusItemController& status) {
       if (auto self = weak.lock()) action(*self, args...);
     };
   };
+  status.checkForUpdates = on([](AppDelegate& d) { d.updater_.checkForUpdates(); });
   StatusItemController::Actions& a = status.actions;
   a.toggleOnTop = on([](AppDelegate& d) { d.togglePref(&Prefs::onTop, &PrefsPatch::onTop); });
   a.toggleResting = on([](AppDelegate& d) { d.togglePref(&Prefs::resting, &PrefsPatch::resting); });

@@ -133,6 +133,9 @@ TEST_F(AppDelegateWiringTest, MenuTogglesWriteTheOppositeOfTheStoredValue) {
   actions.toggleLaunchAtLogin();
   fakes.loop.runPosted();
   EXPECT_TRUE(delegate->menuState().prefs.launchAtLogin);
+
+  delegate->status()->checkForUpdates();
+  EXPECT_EQ(fakes.application.activations(), 1);
 }
 
 TEST_F(AppDelegateWiringTest, DockIconFallbackRunsOncePerUserAndOnlyForAnUnseenItem) {
