@@ -12,20 +12,21 @@
 #include "platform/MainLoop.h"
 #include "platform/Platform.h"
 #include "platform/TaskHandle.h"
-#include "services/InputPermission.h"
 #include "services/AppWindows.h"
+#include "services/InputPermission.h"
 #include "services/KeyCounter.h"
 #include "services/LandStrips.h"
 #include "services/StatusItemController.h"
 #include "services/SystemWatch.h"
-#include "window/PetWindowController.h"
 #include "storage/PrefsStore.h"
 #include "storage/SaveFile.h"
+#include "window/PetWindowController.h"
 
 namespace brindlow {
 
 // Owns the life of the program: single instance (after waiting for the old one on a self-relaunch),
-// the start-up order, web-content crash recovery, relaunch and the quit handshake. Create it with
+// the start-up order, web-content crash recovery, relaunch and the quit handshake. It owns every
+// service and fills their callbacks, so that each report reaches the page and the services that need it. Create it with
 // std::make_shared: the relaunch and retry callbacks need shared_from_this.
 class AppDelegate : public platform::ApplicationDelegate, public std::enable_shared_from_this<AppDelegate> {
  public:
@@ -107,7 +108,7 @@ class AppDelegate : public platform::ApplicationDelegate, public std::enable_sha
 
   platform::Platform platform_;
   platform::MainLoop& mainLoop_;
-  // The long-lived services, created in this order; the others join as they are built.
+  // The long-lived services, created in this order; the pet window and the status item come with start.
   std::shared_ptr<PrefsStore> prefs_;
   std::shared_ptr<InputPermission> permission_;
   std::shared_ptr<KeyCounter> keys_;
