@@ -62,7 +62,8 @@ void AppWindows::tick() {
   } else {
     lastSent_ = w;
     idle_ = WindowWatchPace::nextIdle(true, idle_);
-    if (onChange) onChange(lastSent_);
+    // The report gets its own copy: a listener that asks for the list again replaces lastSent_.
+    if (onChange) onChange(w);
   }
   // A report that stopped the watching leaves no tick behind.
   if (watching_) schedule(idle_);

@@ -225,6 +225,17 @@ TEST_F(AppWindowsTest, AReportMayStopOrDropTheWatcher) {
   EXPECT_FALSE(windows->watching());
   EXPECT_EQ(loop.pendingTimers(), 0u);
 
+  // A listener that asks for the list again still holds the list it was given.
+  windows->onChange = [this](const std::vector<AppWindow>& w) {
+    list.setEntries({window(3), window(4), window(5)});
+    EXPECT_EQ(windows->list().size(), 3u);
+    EXPECT_EQ(w, (std::vector<AppWindow>{{2, 10, 20, 300, 200}}));
+  };
+  list.setEntries({window(2)});
+  windows->followSurface(onWindow());
+  loop.advance(1);
+  windows->followSurface(onBottom());
+
   windows->onChange = [this](const std::vector<AppWindow>&) { windows.reset(); };
   list.setEntries({window(2)});
   windows->followSurface(onWindow());
