@@ -2,12 +2,14 @@
 // Small shared helpers for the GLib/GIO side of the desktop backend: owning pointers for GObjects and
 // GLib values, a guard that keeps exceptions out of C callbacks, and a synchronous D-Bus call.
 #include <gio/gio.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <exception>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 
@@ -99,6 +101,18 @@ inline GVariantPtr callSync(GDBusConnection* bus, const char* name, const char* 
 inline GObjectPtr<GDBusConnection> busOrNull(GBusType type) {
   GErrorOut err;
   return adopt(g_bus_get_sync(type, nullptr, err.out()));
+}
+
+// The program a /proc/<pid>/exe link names, without the " (deleted)" an upgrade adds while it runs;
+// "" when it cannot be read.
+inline std::string executableAt(const std::string& link = "/proc/self/exe") {
+  char buffer[4096];
+  const ssize_t n = ::readlink(link.c_str(), buffer, sizeof buffer - 1);
+  if (n <= 0) return {};
+  std::string path(buffer, static_cast<size_t>(n));
+  constexpr std::string_view deleted = " (deleted)";
+  if (path.size() > deleted.size() && path.ends_with(deleted)) path.resize(path.size() - deleted.size());
+  return path;
 }
 
 }  // namespace brindlow::lnx

@@ -14,16 +14,6 @@ namespace brindlow::lnx {
 
 namespace {
 
-std::string executablePath() {
-  char buffer[4096];
-  const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  if (n <= 0) return {};
-  std::string path(buffer, static_cast<size_t>(n));
-  constexpr std::string_view deleted = " (deleted)";  // replaced by an upgrade while running
-  if (path.size() > deleted.size() && path.ends_with(deleted)) path.resize(path.size() - deleted.size());
-  return path;
-}
-
 // One argument of an Exec line: quoted when it holds a reserved character, then escaped for the
 // desktop-entry string itself, with field codes disarmed.
 std::string execArgument(std::string_view arg) {
@@ -71,7 +61,7 @@ platform::LoginItemStatus LinuxLoginItems::status() {
 }
 
 std::optional<std::string> LinuxLoginItems::registerMainApp() {
-  const std::string exe = executablePath();
+  const std::string exe = executableAt();
   if (exe.empty()) return std::string("cannot find the program's own path");
   if (exe.find_first_of("\n\r") != std::string::npos) return "the program's path cannot be written to " + file_;
   const std::string entry =

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/linux/GlibUtil.h"
+
 namespace brindlow::lnx {
 
 namespace {
@@ -22,10 +24,7 @@ bool isFile(const std::string& path) {
 }
 
 std::string executableDirectory() {
-  char buffer[4096];
-  const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  if (n <= 0) return {};
-  std::string path(buffer, static_cast<size_t>(n));
+  const std::string path = executableAt();
   const auto slash = path.rfind('/');
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
