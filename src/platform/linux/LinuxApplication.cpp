@@ -7,6 +7,9 @@
 
 #include "platform/linux/GlibUtil.h"
 
+// X11 last: its macros must not reach the headers above.
+#include <gdk/gdkx.h>
+
 namespace brindlow::lnx {
 
 LinuxApplication::LinuxApplication(platform::MainLoop& loop) : loop_(loop), alive_(std::make_shared<bool>(true)) {}
@@ -94,7 +97,16 @@ void LinuxApplication::setActivationPolicy(platform::ActivationPolicy policy) {
 }
 
 void LinuxApplication::showTaskbarEntry() {
-  if (taskbarEntry_ != nullptr || gdk_display_get_default() == nullptr) return;
+  if (taskbarEntry_ != nullptr) return;
+  // Without a window manager that can hide windows there is no taskbar, and the entry would be a stray
+  // window on the screen.
+  GdkDisplay* display = gdk_display_get_default();
+  if (display == nullptr) return;
+  if (GDK_IS_X11_DISPLAY(display) &&
+      !gdk_x11_screen_supports_net_wm_hint(gdk_display_get_default_screen(display),
+                                           gdk_atom_intern_static_string("_NET_WM_STATE_HIDDEN"))) {
+    return;
+  }
   taskbarEntry_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   GtkWindow* window = GTK_WINDOW(taskbarEntry_);
   gtk_window_set_title(window, "Brindlow");

@@ -15,7 +15,8 @@ namespace brindlow::lnx {
 // There is no dock on Linux: `regular` shows a small iconified window named after the application, so
 // that the taskbar lists it; restoring it from the taskbar counts as a reopen (the delegate is asked, and
 // the window goes back to the taskbar), and closing it there quits. `accessory` removes that window; the
-// application's own windows always skip the taskbar.
+// application's own windows always skip the taskbar. Without a window manager that hides windows
+// (_NET_WM_STATE_HIDDEN) there is no taskbar and `regular` shows nothing.
 class LinuxApplication : public platform::Application {
  public:
   explicit LinuxApplication(platform::MainLoop& loop);
