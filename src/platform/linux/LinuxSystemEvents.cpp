@@ -91,33 +91,27 @@ void LinuxSystemEvents::onManagerSignal(const gchar*, const gchar* member, GVari
   if (!g_variant_is_of_type(parameters, G_VARIANT_TYPE("(b)"))) return;
   gboolean starting = FALSE;
   g_variant_get(parameters, "(b)", &starting);
-  if (std::strcmp(member, "PrepareForSleep") == 0) {
-    if (starting) {
-      observers_.emit(platform::SystemEvent::willSleep);
-      std::weak_ptr<bool> alive = alive_;
-      sleepRelease_ = loop_.scheduleAfter(kSleepGrace, [this, alive] {
-        if (auto a = alive.lock(); a && *a) releaseInhibitor(Inhibitor::sleep);
-      });
-    } else {
-      sleepRelease_.cancel();
-      releaseInhibitor(Inhibitor::sleep);
-      takeInhibitor(Inhibitor::sleep);
-      observers_.emit(platform::SystemEvent::didWake);
-    }
-  } else if (std::strcmp(member, "PrepareForShutdown") == 0) {
-    if (starting) {
-      observers_.emit(platform::SystemEvent::willPowerOff);
-      std::weak_ptr<bool> alive = alive_;
-      shutdownRelease_ = loop_.scheduleAfter(kShutdownGrace, [this, alive] {
-        if (auto a = alive.lock(); a && *a) releaseInhibitor(Inhibitor::shutdown);
-      });
-    } else {
-      // A cancelled shutdown: hold the inhibitor again for the next one.
-      shutdownRelease_.cancel();
-      releaseInhibitor(Inhibitor::shutdown);
-      takeInhibitor(Inhibitor::shutdown);
-    }
+  if (std::strcmp(member, "PrepareForSleep") == 0) onPrepare(Inhibitor::sleep, starting);
+  if (std::strcmp(member, "PrepareForShutdown") == 0) onPrepare(Inhibitor::shutdown, starting);
+}
+
+void LinuxSystemEvents::onPrepare(Inhibitor which, bool starting) {
+  const bool sleep = which == Inhibitor::sleep;
+  platform::TaskHandle& release = sleep ? sleepRelease_ : shutdownRelease_;
+  if (starting) {
+    observers_.emit(sleep ? platform::SystemEvent::willSleep : platform::SystemEvent::willPowerOff);
+    // The handlers only start the page's save: the inhibitor holds the system back a moment longer.
+    std::weak_ptr<bool> alive = alive_;
+    release = loop_.scheduleAfter(sleep ? kSleepGrace : kShutdownGrace, [this, alive, which] {
+      if (auto a = alive.lock(); a && *a) releaseInhibitor(which);
+    });
+    return;
   }
+  // Awake again, or a shutdown called off: hold an inhibitor again for the next time.
+  release.cancel();
+  releaseInhibitor(which);
+  takeInhibitor(which);
+  if (sleep) observers_.emit(platform::SystemEvent::didWake);
 }
 
 void LinuxSystemEvents::findSession() {

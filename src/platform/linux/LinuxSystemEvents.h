@@ -49,6 +49,7 @@ class LinuxSystemEvents : public platform::SystemEvents {
   void onManagerSignal(const gchar* interface, const gchar* member, GVariant* parameters);
   void onSessionProperties(const gchar* interface, const gchar* member, GVariant* parameters);
   void onScreenSaver(const gchar* interface, const gchar* member, GVariant* parameters);
+  void onPrepare(Inhibitor which, bool starting);
   void findSession();
   void takeInhibitor(Inhibitor which);
   void releaseInhibitor(Inhibitor which);
