@@ -115,9 +115,8 @@ void LinuxSystemEvents::onPrepare(Inhibitor which, bool starting) {
 }
 
 void LinuxSystemEvents::findSession() {
-  std::string error;
   auto reply = callSync(system_.get(), kLogin, kLoginPath, kManager, "GetSessionByPID",
-                        g_variant_new("(u)", static_cast<guint32>(::getpid())), "(o)", &error);
+                        g_variant_new("(u)", static_cast<guint32>(::getpid())), "(o)");
   if (!reply) {
     // Not started inside a session (a user service): the user's display session.
     reply = callSync(system_.get(), kLogin, kLoginPath, kManager, "GetSession", g_variant_new("(s)", "auto"), "(o)");
