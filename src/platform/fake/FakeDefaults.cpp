@@ -1,30 +1,8 @@
 #include "platform/fake/FakeDefaults.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace brindlow::fake {
-
-namespace {
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
-bool textAsBool(std::string_view text) {
-  if (equalsIgnoringCase(text, "yes") || equalsIgnoringCase(text, "true")) return true;
-  size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    if (text[i] != '0') return true;
-  }
-  return false;
-}
-
-}  // namespace
 
 void FakeDefaults::registerDefaults(std::map<std::string, platform::DefaultsValue> defaults) {
   ++registerCalls_;
@@ -39,11 +17,7 @@ const platform::DefaultsValue* FakeDefaults::lookup(std::string_view key) const 
 
 bool FakeDefaults::boolForKey(std::string_view key) const {
   const platform::DefaultsValue* v = lookup(key);
-  if (v == nullptr) return false;
-  if (auto b = std::get_if<bool>(v)) return *b;
-  if (auto i = std::get_if<int64_t>(v)) return *i != 0;
-  if (auto d = std::get_if<double>(v)) return *d != 0;
-  return textAsBool(std::get<std::string>(*v));
+  return v != nullptr && platform::boolReading(*v);
 }
 
 std::optional<std::string> FakeDefaults::stringForKey(std::string_view key) const {
