@@ -1,0 +1,191 @@
+#include "platform/linux/LinuxPetPanel.h"
+
+#include <gdk/gdkx.h>
+
+#include <cmath>
+#include <memory>
+
+#include "platform/linux/LinuxWebViewWidget.h"
+
+namespace brindlow::lnx {
+
+namespace {
+
+constexpr GRect kInitialFrame{0, 0, 200, 200};
+constexpr auto kPointerEvents = GDK_POINTER_MOTION_MASK | GDK_ENTER_NOTIFY_MASK | GDK_LEAVE_NOTIFY_MASK;
+
+int pixels(double v) { return static_cast<int>(std::lround(v)); }
+
+}  // namespace
+
+LinuxPetPanel::LinuxPetPanel(platform::MainLoop& loop, std::shared_ptr<WindowStack> stack)
+    : LinuxWindow(loop, std::move(stack), kInitialFrame), occlusionHandlers_(loop), backingHandlers_(loop) {
+  GtkWidget* win = top_.widget();
+  fixed_ = gtk_fixed_new();
+  gtk_container_add(GTK_CONTAINER(win), fixed_);
+  top_.onContentSize = [this](int w, int h) {
+    gtk_widget_set_size_request(fixed_, w, h);
+    placeWebView();
+  };
+  top_.applyFrame();
+  top_.setCollectionBehavior(platform::canJoinAllSpaces | platform::stationary | platform::ignoresCycle);
+  gtk_widget_add_events(win, kPointerEvents | GDK_VISIBILITY_NOTIFY_MASK | GDK_STRUCTURE_MASK);
+  connectPointerSignals(win);
+  g_signal_connect(win, "map-event", G_CALLBACK(onMapChange), this);
+  g_signal_connect(win, "unmap-event", G_CALLBACK(onMapChange), this);
+  g_signal_connect(win, "visibility-notify-event", G_CALLBACK(onVisibility), this);
+  g_signal_connect(win, "notify::scale-factor", G_CALLBACK(onScaleFactor), this);
+  applyInputShape();
+}
+
+LinuxPetPanel::~LinuxPetPanel() {
+  *alive_ = false;
+  releaseWebView();
+  if (GtkWidget* win = top_.widget()) g_signal_handlers_disconnect_by_data(win, this);
+}
+
+void LinuxPetPanel::connectPointerSignals(GtkWidget* widget) {
+  // Run before the widget's own handlers and let the event through, so the page still gets it.
+  for (const char* signal : {"motion-notify-event", "enter-notify-event", "leave-notify-event"}) {
+    g_signal_connect(widget, signal, G_CALLBACK(onPointerEvent), this);
+  }
+}
+
+void LinuxPetPanel::setAllowsKey(bool allows) {
+  allowsKey_ = allows;
+  if (GtkWidget* win = top_.widget()) gtk_window_set_accept_focus(GTK_WINDOW(win), allows);
+}
+
+bool LinuxPetPanel::isKey() const {
+  GtkWidget* win = top_.widget();
+  return win != nullptr && gtk_window_is_active(GTK_WINDOW(win));
+}
+
+void LinuxPetPanel::makeKey() {
+  GtkWidget* win = top_.widget();
+  if (!allowsKey_ || win == nullptr) return;
+  GdkWindow* gdkWindow = gtk_widget_get_window(win);
+  if (gdkWindow == nullptr || !GDK_IS_X11_WINDOW(gdkWindow)) {
+    gtk_window_present(GTK_WINDOW(win));
+    return;
+  }
+  // A real timestamp, so focus-stealing prevention sees a fresh request rather than an old one.
+  gtk_window_present_with_time(GTK_WINDOW(win), gdk_x11_get_server_time(gdkWindow));
+}
+
+void LinuxPetPanel::setIgnoresMouseEvents(bool ignores) {
+  ignoresMouseEvents_ = ignores;
+  applyInputShape();
+}
+
+void LinuxPetPanel::applyInputShape() {
+  GtkWidget* win = top_.widget();
+  if (win == nullptr) return;
+  if (!ignoresMouseEvents_) {
+    gtk_widget_input_shape_combine_region(win, nullptr);
+    return;
+  }
+  std::unique_ptr<cairo_region_t, decltype(&cairo_region_destroy)> empty(cairo_region_create(), cairo_region_destroy);
+  gtk_widget_input_shape_combine_region(win, empty.get());
+}
+
+platform::Subscription LinuxPetPanel::onOcclusionChanged(std::function<void()> handler) {
+  return occlusionHandlers_.add(std::move(handler));
+}
+
+platform::Subscription LinuxPetPanel::onBackingPropertiesChanged(std::function<void()> handler) {
+  return backingHandlers_.add(std::move(handler));
+}
+
+void LinuxPetPanel::setPointerActivityHandler(std::function<void()> handler) { pointerActivity_ = std::move(handler); }
+
+void LinuxPetPanel::setWebView(platform::WebView& view) {
+  GtkWidget* widget = webViewWidget(view);
+  if (widget == webWidget_ || widget == nullptr) return;
+  releaseWebView();
+  webWidget_ = GTK_WIDGET(g_object_ref(widget));
+  if (GtkWidget* parent = gtk_widget_get_parent(widget)) gtk_container_remove(GTK_CONTAINER(parent), widget);
+  gtk_fixed_put(GTK_FIXED(fixed_), widget, 0, 0);
+  gtk_widget_add_events(widget, kPointerEvents);
+  connectPointerSignals(widget);
+  placeWebView();
+  if (top_.isVisible()) gtk_widget_show(widget);
+}
+
+void LinuxPetPanel::releaseWebView() {
+  if (webWidget_ == nullptr) return;
+  GtkWidget* widget = std::exchange(webWidget_, nullptr);
+  g_signal_handlers_disconnect_by_data(widget, this);
+  if (GtkWidget* parent = gtk_widget_get_parent(widget); parent != nullptr && parent == fixed_) {
+    gtk_container_remove(GTK_CONTAINER(parent), widget);
+  }
+  g_object_unref(widget);
+}
+
+void LinuxPetPanel::setWebViewFrame(GRect contentBottomUp, bool fillsContent) {
+  webViewFrame_ = contentBottomUp;
+  fillsContent_ = fillsContent;
+  placeWebView();
+}
+
+GRect LinuxPetPanel::contentBounds() const {
+  const GRect f = top_.frame();
+  return {0, 0, f.w, f.h};
+}
+
+void LinuxPetPanel::placeWebView() {
+  if (webWidget_ == nullptr) return;
+  const GRect content = contentBounds();
+  // The holder frame is bottom-up inside the content; GTK places children top-down.
+  const GRect r = fillsContent_ ? content : webViewFrame_;
+  gtk_fixed_move(GTK_FIXED(fixed_), webWidget_, pixels(r.x), pixels(content.h - r.y - r.h));
+  gtk_widget_set_size_request(webWidget_, std::max(1, pixels(r.w)), std::max(1, pixels(r.h)));
+}
+
+void LinuxPetPanel::updateOcclusion() {
+  // With a compositor every window reports itself unobscured, so only mapping counts there.
+  const bool composited = gdk_screen_is_composited(gdk_screen_get_default());
+  const bool visible = mapped_ && (composited || !fullyObscured_);
+  if (visible == occlusionVisible_) return;
+  occlusionVisible_ = visible;
+  occlusionHandlers_.postNotify();
+}
+
+void LinuxPetPanel::pointerActivity() {
+  if (activityPosted_ || !pointerActivity_) return;
+  activityPosted_ = true;
+  std::weak_ptr<bool> alive = alive_;
+  top_.loop().post([this, alive] {
+    auto a = alive.lock();
+    if (!a || !*a) return;
+    activityPosted_ = false;
+    if (pointerActivity_) pointerActivity_();
+  });
+}
+
+gboolean LinuxPetPanel::onPointerEvent(GtkWidget*, GdkEvent*, gpointer self) {
+  noThrow([self] { static_cast<LinuxPetPanel*>(self)->pointerActivity(); });
+  return FALSE;
+}
+
+gboolean LinuxPetPanel::onMapChange(GtkWidget*, GdkEvent* event, gpointer self) {
+  auto* panel = static_cast<LinuxPetPanel*>(self);
+  panel->mapped_ = event->type == GDK_MAP;
+  if (!panel->mapped_) panel->fullyObscured_ = false;
+  noThrow([panel] { panel->updateOcclusion(); });
+  return FALSE;
+}
+
+gboolean LinuxPetPanel::onVisibility(GtkWidget*, GdkEventVisibility* event, gpointer self) {
+  auto* panel = static_cast<LinuxPetPanel*>(self);
+  panel->fullyObscured_ = event->state == GDK_VISIBILITY_FULLY_OBSCURED;
+  noThrow([panel] { panel->updateOcclusion(); });
+  return FALSE;
+}
+
+void LinuxPetPanel::onScaleFactor(GObject*, GParamSpec*, gpointer self) {
+  auto* panel = static_cast<LinuxPetPanel*>(self);
+  noThrow([panel] { panel->backingHandlers_.postNotify(); });
+}
+
+}  // namespace brindlow::lnx

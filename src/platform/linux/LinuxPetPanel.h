@@ -1,0 +1,63 @@
+#pragma once
+#include <gtk/gtk.h>
+
+#include <functional>
+#include <memory>
+
+#include "platform/PetPanel.h"
+#include "platform/linux/LinuxCallbacks.h"
+#include "platform/linux/LinuxToplevel.h"
+
+namespace brindlow::lnx {
+
+// The pet window: a transparent top level holding the web view in a GtkFixed. It starts
+// click-through (an empty input shape), unfocusable, sticky and out of the taskbar and pager.
+class LinuxPetPanel : public LinuxWindow<platform::PetPanel> {
+ public:
+  LinuxPetPanel(platform::MainLoop& loop, std::shared_ptr<WindowStack> stack);
+  ~LinuxPetPanel() override;
+
+  void setAllowsKey(bool allows) override;
+  bool allowsKey() const override { return allowsKey_; }
+  bool isKey() const override;
+  void makeKey() override;
+  void setIgnoresMouseEvents(bool ignores) override;
+  bool ignoresMouseEvents() const override { return ignoresMouseEvents_; }
+  bool occlusionVisible() const override { return occlusionVisible_; }
+  platform::Subscription onOcclusionChanged(std::function<void()> handler) override;
+  platform::Subscription onBackingPropertiesChanged(std::function<void()> handler) override;
+  void setPointerActivityHandler(std::function<void()> handler) override;
+  void setWebView(platform::WebView& view) override;
+  void setWebViewFrame(GRect contentBottomUp, bool fillsContent) override;
+  GRect webViewFrame() const override { return webViewFrame_; }
+  GRect contentBounds() const override;
+
+ private:
+  void placeWebView();
+  void releaseWebView();
+  void applyInputShape();
+  void updateOcclusion();
+  void pointerActivity();
+  void connectPointerSignals(GtkWidget* widget);
+  static gboolean onPointerEvent(GtkWidget*, GdkEvent*, gpointer self);
+  static gboolean onMapChange(GtkWidget*, GdkEvent* event, gpointer self);
+  static gboolean onVisibility(GtkWidget*, GdkEventVisibility* event, gpointer self);
+  static void onScaleFactor(GObject*, GParamSpec*, gpointer self);
+
+  GtkWidget* fixed_ = nullptr;
+  GtkWidget* webWidget_ = nullptr;  // referenced while it sits in the holder
+  GRect webViewFrame_;
+  bool fillsContent_ = false;
+  bool allowsKey_ = false;
+  bool ignoresMouseEvents_ = true;
+  bool mapped_ = false;
+  bool fullyObscured_ = false;
+  bool occlusionVisible_ = false;
+  bool activityPosted_ = false;
+  std::function<void()> pointerActivity_;
+  HandlerList occlusionHandlers_;
+  HandlerList backingHandlers_;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+}  // namespace brindlow::lnx

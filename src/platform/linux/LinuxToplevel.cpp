@@ -1,0 +1,172 @@
+#include "platform/linux/LinuxToplevel.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/linux/LinuxCallbacks.h"
+#include "platform/linux/LinuxCoordinates.h"
+
+namespace brindlow::lnx {
+
+namespace {
+
+// A configure that disagrees with our last request may still be the echo of an earlier request;
+// only a disagreement that lasts this long is the window manager's own move.
+constexpr platform::Seconds kMoveSettle = 0.25;
+
+gboolean clearToTransparent(GtkWidget*, cairo_t* cr, gpointer) {
+  cairo_save(cr);
+  cairo_set_source_rgba(cr, 0, 0, 0, 0);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_paint(cr);
+  cairo_restore(cr);
+  return FALSE;
+}
+
+int pixels(double v) { return static_cast<int>(std::lround(v)); }
+
+}  // namespace
+
+void WindowStack::remove(GtkWidget* window) {
+  std::erase_if(windows_, [window](const auto& entry) { return entry.first == window; });
+}
+
+void WindowStack::restack() const {
+  auto order = windows_;
+  std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return *a.second < *b.second; });
+  GdkWindow* below = nullptr;
+  for (const auto& [widget, level] : order) {
+    if (!gtk_widget_get_mapped(widget)) continue;
+    GdkWindow* w = gtk_widget_get_window(widget);
+    if (below != nullptr) gdk_window_restack(w, below, TRUE);
+    below = w;
+  }
+}
+
+LinuxToplevel::LinuxToplevel(platform::MainLoop& loop, std::shared_ptr<WindowStack> stack, GRect frame)
+    : loop_(loop), stack_(std::move(stack)), frame_(frame) {
+  window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  GtkWindow* win = GTK_WINDOW(window_);
+  gtk_window_set_decorated(win, FALSE);
+  gtk_window_set_resizable(win, FALSE);
+  gtk_window_set_type_hint(win, GDK_WINDOW_TYPE_HINT_UTILITY);
+  gtk_window_set_accept_focus(win, FALSE);
+  gtk_window_set_focus_on_map(win, FALSE);
+  gtk_widget_set_app_paintable(window_, TRUE);
+  if (GdkVisual* rgba = gdk_screen_get_rgba_visual(gtk_widget_get_screen(window_))) gtk_widget_set_visual(window_, rgba);
+  g_signal_connect(window_, "draw", G_CALLBACK(clearToTransparent), nullptr);
+  g_signal_connect(window_, "configure-event", G_CALLBACK(onConfigure), this);
+  g_signal_connect(window_, "map-event", G_CALLBACK(onMap), this);
+  g_signal_connect(window_, "destroy", G_CALLBACK(onDestroy), this);
+  stack_->add(window_, &level_);
+}
+
+LinuxToplevel::~LinuxToplevel() { close(); }
+
+void LinuxToplevel::apply(bool resize, bool display) {
+  if (window_ == nullptr) return;
+  const GRect root = pageToRoot(frame_);
+  requested_ = {pixels(root.x), pixels(root.y), std::max(1, pixels(root.w)), std::max(1, pixels(root.h))};
+  gtk_window_move(GTK_WINDOW(window_), requested_.x, requested_.y);
+  if (resize) {
+    if (onContentSize) onContentSize(requested_.w, requested_.h);
+    gtk_window_resize(GTK_WINDOW(window_), requested_.w, requested_.h);
+  }
+  if (display) gtk_widget_queue_draw(window_);
+}
+
+void LinuxToplevel::setFrame(GRect frame, bool display) {
+  const bool resize = frame.w != frame_.w || frame.h != frame_.h;
+  frame_ = frame;
+  apply(resize, display);
+}
+
+void LinuxToplevel::setFrameOrigin(GPoint topLeft) {
+  frame_.x = topLeft.x;
+  frame_.y = topLeft.y;
+  apply(false, false);
+}
+
+void LinuxToplevel::setLevel(int level) {
+  level_ = level;
+  if (window_ == nullptr) return;
+  gtk_window_set_keep_below(GTK_WINDOW(window_), level < 0);
+  gtk_window_set_keep_above(GTK_WINDOW(window_), level > 0);
+  stack_->restack();
+}
+
+void LinuxToplevel::setCollectionBehavior(uint32_t bits) {
+  behavior_ = bits;
+  if (window_ == nullptr) return;
+  GtkWindow* win = GTK_WINDOW(window_);
+  if ((bits & platform::canJoinAllSpaces) != 0) {
+    gtk_window_stick(win);
+  } else {
+    gtk_window_unstick(win);
+  }
+  const gboolean skip = (bits & platform::ignoresCycle) != 0;
+  gtk_window_set_skip_taskbar_hint(win, skip);
+  gtk_window_set_skip_pager_hint(win, skip);
+}
+
+void LinuxToplevel::orderFrontRegardless() {
+  if (window_ == nullptr) return;
+  gtk_widget_show_all(window_);
+  if (GdkWindow* w = gtk_widget_get_window(window_)) gdk_window_raise(w);
+  stack_->restack();
+}
+
+void LinuxToplevel::orderOut() {
+  if (window_ != nullptr) gtk_widget_hide(window_);
+}
+
+bool LinuxToplevel::isVisible() const { return window_ != nullptr && gtk_widget_get_visible(window_); }
+
+std::optional<double> LinuxToplevel::backingScale() const {
+  if (window_ == nullptr) return std::nullopt;
+  return static_cast<double>(gtk_widget_get_scale_factor(window_));
+}
+
+void LinuxToplevel::close() {
+  moveCheck_.cancel();
+  if (window_ == nullptr) return;
+  GtkWidget* w = std::exchange(window_, nullptr);
+  stack_->remove(w);
+  g_signal_handlers_disconnect_by_data(w, this);
+  gtk_widget_destroy(w);
+}
+
+void LinuxToplevel::checkWindowManagerMove() {
+  if (window_ == nullptr || !gtk_widget_get_visible(window_)) return;
+  Geometry now;
+  gtk_window_get_position(GTK_WINDOW(window_), &now.x, &now.y);
+  gtk_window_get_size(GTK_WINDOW(window_), &now.w, &now.h);
+  if (now == requested_) return;
+  const bool resized = now.w != requested_.w || now.h != requested_.h;
+  requested_ = now;
+  frame_ = rootToPage(GRect{double(now.x), double(now.y), double(now.w), double(now.h)});
+  if (resized && onContentSize) onContentSize(now.w, now.h);
+}
+
+gboolean LinuxToplevel::onConfigure(GtkWidget*, GdkEventConfigure*, gpointer self) {
+  auto* top = static_cast<LinuxToplevel*>(self);
+  noThrow([top] {
+    top->moveCheck_ = top->loop_.scheduleAfter(kMoveSettle, [top] { top->checkWindowManagerMove(); });
+  });
+  return FALSE;
+}
+
+gboolean LinuxToplevel::onMap(GtkWidget*, GdkEvent*, gpointer self) {
+  // Restacking needs the window manager to have taken the window on, so order-in is not enough.
+  static_cast<LinuxToplevel*>(self)->stack_->restack();
+  return FALSE;
+}
+
+void LinuxToplevel::onDestroy(GtkWidget* w, gpointer self) {
+  auto* top = static_cast<LinuxToplevel*>(self);
+  if (top->window_ != w) return;
+  top->stack_->remove(w);
+  top->window_ = nullptr;
+}
+
+}  // namespace brindlow::lnx

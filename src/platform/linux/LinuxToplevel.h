@@ -1,0 +1,105 @@
+#pragma once
+#include <gtk/gtk.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "geometry/Screens.h"
+#include "platform/MainLoop.h"
+#include "platform/TaskHandle.h"
+#include "platform/Window.h"
+
+namespace brindlow::lnx {
+
+// Our own top-level windows, restacked in ascending level after every level change or order-in, so
+// the pet stays above the strips inside the window manager's layer.
+class WindowStack {
+ public:
+  void add(GtkWidget* window, const int* level) { windows_.emplace_back(window, level); }
+  void remove(GtkWidget* window);
+  void restack() const;
+
+ private:
+  std::vector<std::pair<GtkWidget*, const int*>> windows_;
+};
+
+// One borderless, transparent, unfocusable GTK top-level window with the traits both window kinds share.
+// Frames are page coordinates, kept exactly as set; the window manager's own moves replace them.
+class LinuxToplevel {
+ public:
+  LinuxToplevel(platform::MainLoop& loop, std::shared_ptr<WindowStack> stack, GRect frame);
+  ~LinuxToplevel();
+  LinuxToplevel(const LinuxToplevel&) = delete;
+  LinuxToplevel& operator=(const LinuxToplevel&) = delete;
+
+  GtkWidget* widget() const { return window_; }
+  // Places and sizes the window for the current frame; call once the content-size hook is set.
+  void applyFrame() { apply(true, false); }
+  platform::MainLoop& loop() const { return loop_; }
+
+  GRect frame() const { return frame_; }
+  void setFrame(GRect frame, bool display);
+  void setFrameOrigin(GPoint topLeft);
+  void setLevel(int level);
+  int level() const { return level_; }
+  void setCollectionBehavior(uint32_t bits);
+  uint32_t collectionBehavior() const { return behavior_; }
+  void orderFrontRegardless();
+  void orderOut();
+  bool isVisible() const;
+  std::optional<double> backingScale() const;
+  void close();
+
+  // The content size in logical pixels changed (set by us or by the window manager).
+  std::function<void(int w, int h)> onContentSize;
+
+ private:
+  struct Geometry {
+    int x = 0, y = 0, w = 0, h = 0;
+    bool operator==(const Geometry&) const = default;
+  };
+  void apply(bool resize, bool display);
+  void checkWindowManagerMove();
+  static gboolean onConfigure(GtkWidget*, GdkEventConfigure*, gpointer self);
+  static gboolean onMap(GtkWidget*, GdkEvent*, gpointer self);
+  static void onDestroy(GtkWidget*, gpointer self);
+
+  platform::MainLoop& loop_;
+  std::shared_ptr<WindowStack> stack_;
+  GtkWidget* window_ = nullptr;
+  GRect frame_;
+  Geometry requested_;
+  int level_ = 0;
+  uint32_t behavior_ = 0;
+  platform::TaskHandle moveCheck_;
+};
+
+// The platform::Window half of both window kinds, forwarded to the shared top level.
+template <class Base>
+class LinuxWindow : public Base {
+ public:
+  GRect frame() const override { return top_.frame(); }
+  void setFrame(GRect frame, bool display) override { top_.setFrame(frame, display); }
+  void setFrameOrigin(GPoint topLeft) override { top_.setFrameOrigin(topLeft); }
+  void setLevel(int level) override { top_.setLevel(level); }
+  int level() const override { return top_.level(); }
+  void setCollectionBehavior(uint32_t bits) override { top_.setCollectionBehavior(bits); }
+  uint32_t collectionBehavior() const override { return top_.collectionBehavior(); }
+  void orderFrontRegardless() override { top_.orderFrontRegardless(); }
+  void orderOut() override { top_.orderOut(); }
+  bool isVisible() const override { return top_.isVisible(); }
+  std::optional<double> backingScale() const override { return top_.backingScale(); }
+  void close() override { top_.close(); }
+
+ protected:
+  LinuxWindow(platform::MainLoop& loop, std::shared_ptr<WindowStack> stack, GRect frame)
+      : top_(loop, std::move(stack), frame) {}
+
+  LinuxToplevel top_;
+};
+
+}  // namespace brindlow::lnx
