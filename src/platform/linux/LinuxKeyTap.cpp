@@ -1,0 +1,67 @@
+#include "platform/linux/LinuxKeyTap.h"
+
+#include <bitset>
+
+#include "platform/linux/LinuxRawInput.h"
+
+namespace brindlow::lnx {
+
+namespace {
+
+const std::vector<int> kKeyEvents{XI_RawKeyPress, XI_RawKeyRelease};
+
+// One tap on its own connection. The key code stays in here: it only tells repeats apart.
+class Tap : public platform::KeyTapHandle {
+ public:
+  Tap(std::unique_ptr<LinuxRawInput> raw, std::function<void(const platform::KeyTapEvent&)> handler)
+      : raw_(std::move(raw)), handler_(std::move(handler)) {
+    raw_->onEvent = [this](int type, int detail, int flags) { onKey(type, detail, flags); };
+  }
+
+  void setEnabled(bool enabled) override {
+    if (invalidated_ || enabled == enabled_) return;
+    enabled_ = enabled;
+    down_.reset();
+    raw_->select(enabled ? kKeyEvents : std::vector<int>{});
+  }
+
+  void invalidate() override {
+    if (invalidated_) return;
+    invalidated_ = true;
+    enabled_ = false;
+    raw_->select({});
+  }
+
+ private:
+  void onKey(int type, int detail, int flags) {
+    if (!enabled_ || detail < 0 || detail >= static_cast<int>(down_.size())) return;
+    if (type == XI_RawKeyRelease) {
+      down_.reset(static_cast<size_t>(detail));
+      return;
+    }
+    if (type != XI_RawKeyPress) return;
+    // Some servers flag repeats on raw events; where they do not, a key already down is a repeat.
+    const bool repeat = (flags & XIKeyRepeat) != 0 || down_.test(static_cast<size_t>(detail));
+    down_.set(static_cast<size_t>(detail));
+    if (handler_) handler_({platform::KeyTapEventKind::keyDown, repeat});
+  }
+
+  std::unique_ptr<LinuxRawInput> raw_;
+  std::function<void(const platform::KeyTapEvent&)> handler_;
+  std::bitset<256> down_;
+  bool enabled_ = true;
+  bool invalidated_ = false;
+};
+
+}  // namespace
+
+LinuxKeyTap::LinuxKeyTap() : available_(LinuxRawInput::available()) {}
+
+std::unique_ptr<platform::KeyTapHandle> LinuxKeyTap::createListenTap(
+    std::function<void(const platform::KeyTapEvent&)> handler) {
+  auto raw = LinuxRawInput::open();
+  if (raw == nullptr || !raw->select(kKeyEvents)) return nullptr;
+  return std::make_unique<Tap>(std::move(raw), std::move(handler));
+}
+
+}  // namespace brindlow::lnx

@@ -1,0 +1,28 @@
+#pragma once
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/KeyTap.h"
+
+namespace brindlow::lnx {
+
+// Key-down listening through XInput 2 raw key presses of the master keyboards. X11 has no permission
+// for this: any client may listen, so listen access stands for the user's own agreement.
+class LinuxKeyTap : public platform::KeyTap {
+ public:
+  LinuxKeyTap();
+
+  bool preflightListenAccess() override { return available_; }
+  void requestListenAccess() override { consented_ = true; }
+  [[nodiscard]] std::unique_ptr<platform::KeyTapHandle> createListenTap(
+      std::function<void(const platform::KeyTapEvent&)> handler) override;
+  bool probeListenTap() override { return available_; }
+  std::optional<std::string> inputSettingsUrl() const override { return std::nullopt; }
+
+ private:
+  bool available_ = false;
+  bool consented_ = false;
+};
+
+}  // namespace brindlow::lnx

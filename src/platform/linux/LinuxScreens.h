@@ -1,0 +1,36 @@
+#pragma once
+#include <gdk/gdk.h>
+
+#include <functional>
+#include <vector>
+
+#include "platform/Screens.h"
+#include "platform/linux/LinuxCallbacks.h"
+
+namespace brindlow::lnx {
+
+// The monitors GDK reports, primary first, with the RandR output as number and an EDID-derived UUID.
+class LinuxScreens : public platform::Screens {
+ public:
+  explicit LinuxScreens(platform::MainLoop& loop);
+  ~LinuxScreens() override;
+  LinuxScreens(const LinuxScreens&) = delete;
+  LinuxScreens& operator=(const LinuxScreens&) = delete;
+
+  std::vector<platform::DisplayInfo> displays() const override;
+  GPoint pointerLocation() const override;
+  uint32_t pressedMouseButtons() const override;
+  platform::Subscription onParametersChanged(std::function<void()> handler) override;
+
+ private:
+  void watchMonitor(GdkMonitor* monitor);
+  static void onChanged(gpointer self);
+  static void onMonitorAdded(GdkDisplay*, GdkMonitor* monitor, gpointer self);
+  static GdkFilterReturn onRootEvent(GdkXEvent* xevent, GdkEvent*, gpointer self);
+
+  GdkDisplay* display_ = nullptr;
+  GdkWindow* root_ = nullptr;
+  HandlerList handlers_;
+};
+
+}  // namespace brindlow::lnx
