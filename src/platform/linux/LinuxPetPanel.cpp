@@ -35,7 +35,7 @@ LinuxPetPanel::LinuxPetPanel(platform::MainLoop& loop, std::shared_ptr<WindowSta
   g_signal_connect(win, "unmap-event", G_CALLBACK(onMapChange), this);
   g_signal_connect(win, "visibility-notify-event", G_CALLBACK(onVisibility), this);
   g_signal_connect(win, "notify::scale-factor", G_CALLBACK(onScaleFactor), this);
-  applyInputShape();
+  top_.setClickThrough(true);
 }
 
 LinuxPetPanel::~LinuxPetPanel() {
@@ -75,18 +75,7 @@ void LinuxPetPanel::makeKey() {
 
 void LinuxPetPanel::setIgnoresMouseEvents(bool ignores) {
   ignoresMouseEvents_ = ignores;
-  applyInputShape();
-}
-
-void LinuxPetPanel::applyInputShape() {
-  GtkWidget* win = top_.widget();
-  if (win == nullptr) return;
-  if (!ignoresMouseEvents_) {
-    gtk_widget_input_shape_combine_region(win, nullptr);
-    return;
-  }
-  std::unique_ptr<cairo_region_t, decltype(&cairo_region_destroy)> empty(cairo_region_create(), cairo_region_destroy);
-  gtk_widget_input_shape_combine_region(win, empty.get());
+  top_.setClickThrough(ignores);
 }
 
 platform::Subscription LinuxPetPanel::onOcclusionChanged(std::function<void()> handler) {

@@ -35,7 +35,6 @@ class LinuxPetPanel : public LinuxWindow<platform::PetPanel> {
  private:
   void placeWebView();
   void releaseWebView();
-  void applyInputShape();
   void updateOcclusion();
   void pointerActivity();
   void connectPointerSignals(GtkWidget* widget);

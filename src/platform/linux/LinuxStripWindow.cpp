@@ -21,8 +21,7 @@ LinuxStripWindow::LinuxStripWindow(platform::MainLoop& loop, std::shared_ptr<Win
   top_.onContentSize = [this](int w, int h) { gtk_widget_set_size_request(area_, w, h); };
   top_.applyFrame();
   g_signal_connect(area_, "draw", G_CALLBACK(onDraw), this);
-  std::unique_ptr<cairo_region_t, decltype(&cairo_region_destroy)> empty(cairo_region_create(), cairo_region_destroy);
-  gtk_widget_input_shape_combine_region(win, empty.get());
+  top_.setClickThrough(true);
   screen_ = gtk_widget_get_screen(win);
   compositedHandler_ = g_signal_connect(screen_, "composited-changed", G_CALLBACK(onCompositedChanged), this);
 }

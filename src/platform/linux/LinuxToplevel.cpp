@@ -23,6 +23,8 @@ gboolean clearToTransparent(GtkWidget*, cairo_t* cr, gpointer) {
   return FALSE;
 }
 
+constexpr int kMaxWindowSide = 32767;  // X11 window sides are 16-bit
+
 int pixels(double v) { return static_cast<int>(std::lround(v)); }
 
 }  // namespace
@@ -58,6 +60,7 @@ LinuxToplevel::LinuxToplevel(platform::MainLoop& loop, std::shared_ptr<WindowSta
   g_signal_connect(window_, "configure-event", G_CALLBACK(onConfigure), this);
   g_signal_connect(window_, "map-event", G_CALLBACK(onMap), this);
   g_signal_connect(window_, "destroy", G_CALLBACK(onDestroy), this);
+  g_signal_connect(window_, "realize", G_CALLBACK(onRealize), this);
   stack_->add(window_, &level_);
 }
 
@@ -136,6 +139,25 @@ void LinuxToplevel::close() {
   gtk_widget_destroy(w);
 }
 
+void LinuxToplevel::setClickThrough(bool clickThrough) {
+  clickThrough_ = clickThrough;
+  applyInputShape();
+}
+
+void LinuxToplevel::applyInputShape() const {
+  // Set on the realized GDK window itself: GTK's stored widget shape is reapplied at odd times.
+  GdkWindow* w = window_ != nullptr ? gtk_widget_get_window(window_) : nullptr;
+  if (w == nullptr) return;
+  // The full region is one rectangle larger than any window rather than no shape at all: a window
+  // manager that copied the empty shape to its frame copies a new rectangle, but may miss the unset.
+  const cairo_rectangle_int_t everything{0, 0, kMaxWindowSide, kMaxWindowSide};
+  std::unique_ptr<cairo_region_t, decltype(&cairo_region_destroy)> region(
+      clickThrough_ ? cairo_region_create() : cairo_region_create_rectangle(&everything), cairo_region_destroy);
+  gdk_window_input_shape_combine_region(w, region.get(), 0, 0);
+}
+
+void LinuxToplevel::onRealize(GtkWidget*, gpointer self) { static_cast<LinuxToplevel*>(self)->applyInputShape(); }
+
 void LinuxToplevel::checkWindowManagerMove() {
   if (window_ == nullptr || !gtk_widget_get_visible(window_)) return;
   Geometry now;
@@ -157,8 +179,11 @@ gboolean LinuxToplevel::onConfigure(GtkWidget*, GdkEventConfigure*, gpointer sel
 }
 
 gboolean LinuxToplevel::onMap(GtkWidget*, GdkEvent*, gpointer self) {
+  auto* top = static_cast<LinuxToplevel*>(self);
   // Restacking needs the window manager to have taken the window on, so order-in is not enough.
-  static_cast<LinuxToplevel*>(self)->stack_->restack();
+  top->stack_->restack();
+  // A window manager copies the input shape to its frame on a change, not always when it takes the window.
+  top->applyInputShape();
   return FALSE;
 }
 

@@ -53,6 +53,8 @@ class LinuxToplevel {
   bool isVisible() const;
   std::optional<double> backingScale() const;
   void close();
+  // Click-through: an empty input shape lets every click reach the window below.
+  void setClickThrough(bool clickThrough);
 
   // The content size in logical pixels changed (set by us or by the window manager).
   std::function<void(int w, int h)> onContentSize;
@@ -64,6 +66,8 @@ class LinuxToplevel {
   };
   void apply(bool resize, bool display);
   void checkWindowManagerMove();
+  void applyInputShape() const;
+  static void onRealize(GtkWidget*, gpointer self);
   static gboolean onConfigure(GtkWidget*, GdkEventConfigure*, gpointer self);
   static gboolean onMap(GtkWidget*, GdkEvent*, gpointer self);
   static void onDestroy(GtkWidget*, gpointer self);
@@ -75,6 +79,7 @@ class LinuxToplevel {
   Geometry requested_;
   int level_ = 0;
   uint32_t behavior_ = 0;
+  bool clickThrough_ = false;
   platform::TaskHandle moveCheck_;
 };
 
