@@ -5,6 +5,7 @@
 #include <cmath>
 #include <memory>
 
+#include "platform/linux/LinuxCoordinates.h"
 #include "platform/linux/LinuxWebViewWidget.h"
 
 namespace brindlow::lnx {
@@ -36,10 +37,13 @@ LinuxPetPanel::LinuxPetPanel(platform::MainLoop& loop, std::shared_ptr<WindowSta
   g_signal_connect(win, "visibility-notify-event", G_CALLBACK(onVisibility), this);
   g_signal_connect(win, "notify::scale-factor", G_CALLBACK(onScaleFactor), this);
   top_.setClickThrough(true);
+  screen_ = gtk_widget_get_screen(win);
+  compositedHandler_ = g_signal_connect(screen_, "composited-changed", G_CALLBACK(onCompositedChanged), this);
 }
 
 LinuxPetPanel::~LinuxPetPanel() {
   *alive_ = false;
+  g_signal_handler_disconnect(screen_, compositedHandler_);
   releaseWebView();
   if (GtkWidget* win = top_.widget()) g_signal_handlers_disconnect_by_data(win, this);
 }
@@ -123,12 +127,35 @@ GRect LinuxPetPanel::contentBounds() const {
 }
 
 void LinuxPetPanel::placeWebView() {
+  updateShape();
   if (webWidget_ == nullptr) return;
   const GRect content = contentBounds();
   // The holder frame is bottom-up inside the content; GTK places children top-down.
   const GRect r = fillsContent_ ? content : webViewFrame_;
   gtk_fixed_move(GTK_FIXED(fixed_), webWidget_, pixels(r.x), pixels(content.h - r.y - r.h));
   gtk_widget_set_size_request(webWidget_, std::max(1, pixels(r.w)), std::max(1, pixels(r.h)));
+}
+
+void LinuxPetPanel::updateShape() {
+  GtkWidget* win = top_.widget();
+  if (win == nullptr) return;
+  if (gdk_screen_is_composited(gtk_widget_get_screen(win))) {
+    top_.setBoundingShape(nullptr);
+    return;
+  }
+  std::unique_ptr<cairo_region_t, decltype(&cairo_region_destroy)> region(cairo_region_create(), cairo_region_destroy);
+  if (webWidget_ != nullptr) {
+    const GRect content = contentBounds();
+    const GRect r = fillsContent_ ? content : webViewFrame_;
+    const GdkRectangle cell = roundOut({r.x, content.h - r.y - r.h, r.w, r.h});
+    const cairo_rectangle_int_t holder{cell.x, cell.y, cell.width, cell.height};
+    cairo_region_union_rectangle(region.get(), &holder);
+  }
+  top_.setBoundingShape(region.get());
+}
+
+void LinuxPetPanel::onCompositedChanged(GdkScreen*, gpointer self) {
+  noThrow([self] { static_cast<LinuxPetPanel*>(self)->updateShape(); });
 }
 
 void LinuxPetPanel::updateOcclusion() {
@@ -161,6 +188,7 @@ gboolean LinuxPetPanel::onMapChange(GtkWidget*, GdkEvent* event, gpointer self) 
   auto* panel = static_cast<LinuxPetPanel*>(self);
   panel->mapped_ = event->type == GDK_MAP;
   if (!panel->mapped_) panel->fullyObscured_ = false;
+  if (panel->mapped_) panel->updateShape();
   noThrow([panel] { panel->updateOcclusion(); });
   return FALSE;
 }

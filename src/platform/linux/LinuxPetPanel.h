@@ -12,6 +12,8 @@ namespace brindlow::lnx {
 
 // The pet window: a transparent top level holding the web view in a GtkFixed. It starts
 // click-through (an empty input shape), unfocusable, sticky and out of the taskbar and pager.
+// Without a compositor it is cut to the web-view holder, so the margins around the pet do not show
+// black; the holder's own transparent pixels still do.
 class LinuxPetPanel : public LinuxWindow<platform::PetPanel> {
  public:
   LinuxPetPanel(platform::MainLoop& loop, std::shared_ptr<WindowStack> stack);
@@ -36,6 +38,8 @@ class LinuxPetPanel : public LinuxWindow<platform::PetPanel> {
   void placeWebView();
   void releaseWebView();
   void updateOcclusion();
+  void updateShape();
+  static void onCompositedChanged(GdkScreen*, gpointer self);
   void pointerActivity();
   void connectPointerSignals(GtkWidget* widget);
   static gboolean onPointerEvent(GtkWidget*, GdkEvent*, gpointer self);
@@ -53,6 +57,8 @@ class LinuxPetPanel : public LinuxWindow<platform::PetPanel> {
   bool fullyObscured_ = false;
   bool occlusionVisible_ = false;
   bool activityPosted_ = false;
+  GdkScreen* screen_ = nullptr;
+  gulong compositedHandler_ = 0;
   std::function<void()> pointerActivity_;
   HandlerList occlusionHandlers_;
   HandlerList backingHandlers_;

@@ -1,11 +1,5 @@
 #include "platform/linux/LinuxStripWindow.h"
 
-#include <X11/Xlib.h>
-#include <X11/extensions/shape.h>
-#include <gdk/gdkx.h>
-
-#include <vector>
-
 #include "platform/linux/LinuxCallbacks.h"
 #include "platform/linux/LinuxCanvas.h"
 #include "platform/linux/LinuxCoordinates.h"
@@ -79,29 +73,15 @@ void LinuxStripWindow::draw(cairo_t* cr) {
 
 void LinuxStripWindow::applyShape() {
   GtkWidget* win = top_.widget();
-  GdkWindow* gdkWindow = win != nullptr ? gtk_widget_get_window(win) : nullptr;
-  if (gdkWindow == nullptr || !GDK_IS_X11_WINDOW(gdkWindow)) return;
-  const bool composited = gdk_screen_is_composited(gtk_widget_get_screen(win));
-  if (composited && shape_ == nullptr) return;
-  if (!composited && shape_ != nullptr && cairo_region_equal(shape_.get(), painted_.get())) return;
-  // Shaped in Xlib, not through GDK, so GDK keeps painting the whole view and the shape can grow.
-  Display* dpy = GDK_WINDOW_XDISPLAY(gdkWindow);
-  const ::Window xid = GDK_WINDOW_XID(gdkWindow);
-  if (composited) {
-    XShapeCombineMask(dpy, xid, ShapeBounding, 0, 0, None, ShapeSet);
+  if (win == nullptr) return;
+  if (gdk_screen_is_composited(gtk_widget_get_screen(win))) {
+    if (shape_ == nullptr) return;
+    top_.setBoundingShape(nullptr);
     shape_.reset();
     return;
   }
-  const int scale = gtk_widget_get_scale_factor(win);
-  std::vector<XRectangle> rects;
-  for (int i = 0, n = cairo_region_num_rectangles(painted_.get()); i < n; ++i) {
-    cairo_rectangle_int_t r;
-    cairo_region_get_rectangle(painted_.get(), i, &r);
-    rects.push_back({static_cast<short>(r.x * scale), static_cast<short>(r.y * scale),
-                     static_cast<unsigned short>(r.width * scale), static_cast<unsigned short>(r.height * scale)});
-  }
-  XShapeCombineRectangles(dpy, xid, ShapeBounding, 0, 0, rects.data(), static_cast<int>(rects.size()), ShapeSet,
-                          YXBanded);
+  if (shape_ != nullptr && cairo_region_equal(shape_.get(), painted_.get())) return;
+  top_.setBoundingShape(painted_.get());
   shape_.reset(cairo_region_copy(painted_.get()));
 }
 

@@ -1,7 +1,12 @@
 #include "platform/linux/LinuxToplevel.h"
 
+#include <X11/Xlib.h>
+#include <X11/extensions/shape.h>
+#include <gdk/gdkx.h>
+
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "platform/linux/LinuxCallbacks.h"
 #include "platform/linux/LinuxCoordinates.h"
@@ -154,6 +159,28 @@ void LinuxToplevel::applyInputShape() const {
   std::unique_ptr<cairo_region_t, decltype(&cairo_region_destroy)> region(
       clickThrough_ ? cairo_region_create() : cairo_region_create_rectangle(&everything), cairo_region_destroy);
   gdk_window_input_shape_combine_region(w, region.get(), 0, 0);
+}
+
+void LinuxToplevel::setBoundingShape(const cairo_region_t* region) {
+  GdkWindow* w = window_ != nullptr ? gtk_widget_get_window(window_) : nullptr;
+  if (w == nullptr || !GDK_IS_X11_WINDOW(w)) return;
+  // Shaped in Xlib, not through GDK, so GDK keeps painting the whole window and the cut can grow.
+  Display* dpy = GDK_WINDOW_XDISPLAY(w);
+  const ::Window xid = GDK_WINDOW_XID(w);
+  if (region == nullptr) {
+    XShapeCombineMask(dpy, xid, ShapeBounding, 0, 0, None, ShapeSet);
+    return;
+  }
+  const int scale = gtk_widget_get_scale_factor(window_);
+  std::vector<XRectangle> rects;
+  for (int i = 0, n = cairo_region_num_rectangles(region); i < n; ++i) {
+    cairo_rectangle_int_t r;
+    cairo_region_get_rectangle(region, i, &r);
+    rects.push_back({static_cast<short>(r.x * scale), static_cast<short>(r.y * scale),
+                     static_cast<unsigned short>(r.width * scale), static_cast<unsigned short>(r.height * scale)});
+  }
+  XShapeCombineRectangles(dpy, xid, ShapeBounding, 0, 0, rects.data(), static_cast<int>(rects.size()), ShapeSet,
+                          YXBanded);
 }
 
 void LinuxToplevel::onRealize(GtkWidget*, gpointer self) { static_cast<LinuxToplevel*>(self)->applyInputShape(); }

@@ -55,6 +55,9 @@ class LinuxToplevel {
   void close();
   // Click-through: an empty input shape lets every click reach the window below.
   void setClickThrough(bool clickThrough);
+  // Without a compositor transparent pixels show black, so the window is cut to what it draws:
+  // `region` in window pixels (logical), or null for no cut. Does nothing until the window is realized.
+  void setBoundingShape(const cairo_region_t* region);
 
   // The content size in logical pixels changed (set by us or by the window manager).
   std::function<void(int w, int h)> onContentSize;
