@@ -34,20 +34,25 @@ int pixels(double v) { return static_cast<int>(std::lround(v)); }
 
 }  // namespace
 
-void WindowStack::remove(GtkWidget* window) {
-  std::erase_if(windows_, [window](const auto& entry) { return entry.first == window; });
-}
+void WindowStack::remove(LinuxToplevel* window) { std::erase(windows_, window); }
 
 void WindowStack::restack() const {
   auto order = windows_;
-  std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return *a.second < *b.second; });
+  std::stable_sort(order.begin(), order.end(), [](auto* a, auto* b) { return a->level() < b->level(); });
   GdkWindow* below = nullptr;
-  for (const auto& [widget, level] : order) {
-    if (!gtk_widget_get_mapped(widget)) continue;
+  for (LinuxToplevel* top : order) {
+    GtkWidget* widget = top->widget();
+    if (widget == nullptr || !gtk_widget_get_mapped(widget)) continue;
     GdkWindow* w = gtk_widget_get_window(widget);
     if (below != nullptr) gdk_window_restack(w, below, TRUE);
     below = w;
   }
+}
+
+void WindowStack::setFullscreenMonitor(GdkMonitor* monitor) {
+  if (monitor == fullscreenMonitor_) return;
+  fullscreenMonitor_ = monitor;
+  for (LinuxToplevel* top : std::vector(windows_)) top->updateSuppression();
 }
 
 LinuxToplevel::LinuxToplevel(platform::MainLoop& loop, std::shared_ptr<WindowStack> stack, GRect frame)
@@ -66,7 +71,7 @@ LinuxToplevel::LinuxToplevel(platform::MainLoop& loop, std::shared_ptr<WindowSta
   g_signal_connect(window_, "map-event", G_CALLBACK(onMap), this);
   g_signal_connect(window_, "destroy", G_CALLBACK(onDestroy), this);
   g_signal_connect(window_, "realize", G_CALLBACK(onRealize), this);
-  stack_->add(window_, &level_);
+  stack_->add(this);
 }
 
 LinuxToplevel::~LinuxToplevel() { close(); }
@@ -81,6 +86,7 @@ void LinuxToplevel::apply(bool resize, bool display) {
     gtk_window_resize(GTK_WINDOW(window_), requested_.w, requested_.h);
   }
   if (display) gtk_widget_queue_draw(window_);
+  updateSuppression();
 }
 
 void LinuxToplevel::setFrame(GRect frame, bool display) {
@@ -115,20 +121,51 @@ void LinuxToplevel::setCollectionBehavior(uint32_t bits) {
   const gboolean skip = (bits & platform::ignoresCycle) != 0;
   gtk_window_set_skip_taskbar_hint(win, skip);
   gtk_window_set_skip_pager_hint(win, skip);
+  updateSuppression();
 }
 
 void LinuxToplevel::orderFrontRegardless() {
-  if (window_ == nullptr) return;
-  gtk_widget_show_all(window_);
+  wantVisible_ = true;
+  syncVisibility();
+  if (window_ == nullptr || suppressed_) return;
   if (GdkWindow* w = gtk_widget_get_window(window_)) gdk_window_raise(w);
   stack_->restack();
 }
 
 void LinuxToplevel::orderOut() {
-  if (window_ != nullptr) gtk_widget_hide(window_);
+  wantVisible_ = false;
+  syncVisibility();
 }
 
-bool LinuxToplevel::isVisible() const { return window_ != nullptr && gtk_widget_get_visible(window_); }
+// Ordered in stays true while the full-screen rule keeps the window out, as a window on another
+// desktop space stays visible; the pet panel reports that through its occlusion instead.
+bool LinuxToplevel::isVisible() const { return window_ != nullptr && wantVisible_; }
+
+void LinuxToplevel::syncVisibility() {
+  if (window_ == nullptr) return;
+  const bool show = wantVisible_ && !suppressed_;
+  if (show == static_cast<bool>(gtk_widget_get_visible(window_))) return;
+  if (show) {
+    gtk_widget_show_all(window_);
+  } else {
+    gtk_widget_hide(window_);
+  }
+}
+
+void LinuxToplevel::updateSuppression() {
+  GdkMonitor* fullscreen = stack_->fullscreenMonitor();
+  bool suppressed = false;
+  if (window_ != nullptr && fullscreen != nullptr && (behavior_ & platform::fullScreenAuxiliary) == 0) {
+    const GRect root = pageToRoot(frame_);
+    GdkMonitor* ours = gdk_display_get_monitor_at_point(gtk_widget_get_display(window_),
+                                                        pixels(root.x + root.w / 2), pixels(root.y + root.h / 2));
+    suppressed = ours == fullscreen;
+  }
+  if (suppressed == suppressed_) return;
+  suppressed_ = suppressed;
+  syncVisibility();
+  if (!suppressed_ && wantVisible_) stack_->restack();
+}
 
 std::optional<double> LinuxToplevel::backingScale() const {
   if (window_ == nullptr) return std::nullopt;
@@ -139,7 +176,7 @@ void LinuxToplevel::close() {
   moveCheck_.cancel();
   if (window_ == nullptr) return;
   GtkWidget* w = std::exchange(window_, nullptr);
-  stack_->remove(w);
+  stack_->remove(this);
   g_signal_handlers_disconnect_by_data(w, this);
   gtk_widget_destroy(w);
 }
@@ -217,7 +254,7 @@ gboolean LinuxToplevel::onMap(GtkWidget*, GdkEvent*, gpointer self) {
 void LinuxToplevel::onDestroy(GtkWidget* w, gpointer self) {
   auto* top = static_cast<LinuxToplevel*>(self);
   if (top->window_ != w) return;
-  top->stack_->remove(w);
+  top->stack_->remove(top);
   top->window_ = nullptr;
 }
 

@@ -15,16 +15,22 @@
 
 namespace brindlow::lnx {
 
+class LinuxToplevel;
+
 // Our own top-level windows, restacked in ascending level after every level change or order-in, so
-// the pet stays above the strips inside the window manager's layer.
+// the pet stays above the strips inside the window manager's layer. It also knows the monitor a
+// focused full-screen window covers, which hides the windows not marked full-screen auxiliary.
 class WindowStack {
  public:
-  void add(GtkWidget* window, const int* level) { windows_.emplace_back(window, level); }
-  void remove(GtkWidget* window);
+  void add(LinuxToplevel* window) { windows_.push_back(window); }
+  void remove(LinuxToplevel* window);
   void restack() const;
+  GdkMonitor* fullscreenMonitor() const { return fullscreenMonitor_; }
+  void setFullscreenMonitor(GdkMonitor* monitor);
 
  private:
-  std::vector<std::pair<GtkWidget*, const int*>> windows_;
+  std::vector<LinuxToplevel*> windows_;
+  GdkMonitor* fullscreenMonitor_ = nullptr;
 };
 
 // One borderless, transparent, unfocusable GTK top-level window with the traits both window kinds share.
@@ -58,6 +64,8 @@ class LinuxToplevel {
   // Without a compositor transparent pixels show black, so the window is cut to what it draws:
   // `region` in window pixels (logical), or null for no cut. Does nothing until the window is realized.
   void setBoundingShape(const cairo_region_t* region);
+  // Re-reads whether a focused full-screen window on our monitor keeps this window out.
+  void updateSuppression();
 
   // The content size in logical pixels changed (set by us or by the window manager).
   std::function<void(int w, int h)> onContentSize;
@@ -68,6 +76,7 @@ class LinuxToplevel {
     bool operator==(const Geometry&) const = default;
   };
   void apply(bool resize, bool display);
+  void syncVisibility();
   void checkWindowManagerMove();
   void applyInputShape() const;
   static void onRealize(GtkWidget*, gpointer self);
@@ -83,6 +92,8 @@ class LinuxToplevel {
   int level_ = 0;
   uint32_t behavior_ = 0;
   bool clickThrough_ = false;
+  bool wantVisible_ = false;  // ordered in by the caller
+  bool suppressed_ = false;   // kept out by the full-screen rule
   platform::TaskHandle moveCheck_;
 };
 

@@ -6,36 +6,17 @@
 #include <algorithm>
 
 #include "platform/linux/LinuxCoordinates.h"
+#include "platform/linux/LinuxXProperty.h"
 
 namespace brindlow::lnx {
 
 namespace {
 
-// Xlib hands 32-bit properties back as longs; 0xFFFFFFFF (all desktops) arrives sign-extended.
-constexpr unsigned long kCardinalMask = 0xFFFFFFFFUL;
 constexpr unsigned long kAllDesktops = 0xFFFFFFFFUL;
 constexpr long kMaxItems = 4096;
 
-std::vector<unsigned long> property(Display* dpy, ::Window w, Atom name, Atom type) {
-  Atom actual = None;
-  int format = 0;
-  unsigned long count = 0, after = 0;
-  unsigned char* data = nullptr;
-  std::vector<unsigned long> out;
-  if (XGetWindowProperty(dpy, w, name, 0, kMaxItems, False, type, &actual, &format, &count, &after, &data) !=
-      Success) {
-    return out;
-  }
-  if (data != nullptr && actual == type && format == 32) {
-    const auto* items = reinterpret_cast<const unsigned long*>(data);
-    for (unsigned long i = 0; i < count; ++i) out.push_back(items[i] & kCardinalMask);
-  }
-  if (data != nullptr) XFree(data);
-  return out;
-}
-
 std::optional<unsigned long> cardinal(Display* dpy, ::Window w, Atom name) {
-  auto values = property(dpy, w, name, XA_CARDINAL);
+  auto values = readProperty32(dpy, w, name, XA_CARDINAL);
   if (values.empty()) return std::nullopt;
   return values.front();
 }
@@ -102,9 +83,9 @@ std::optional<platform::RawWindowEntry> LinuxWindowList::entry(::Window client,
                                                                std::optional<unsigned long> currentDesktop) const {
   XWindowAttributes attributes;
   if (XGetWindowAttributes(dpy_, client, &attributes) == 0 || attributes.map_state != IsViewable) return std::nullopt;
-  const auto states = property(dpy_, client, atoms_.state, XA_ATOM);
+  const auto states = readProperty32(dpy_, client, atoms_.state, XA_ATOM);
   if (contains(states, atoms_.stateHidden)) return std::nullopt;
-  const auto types = property(dpy_, client, atoms_.type, XA_ATOM);
+  const auto types = readProperty32(dpy_, client, atoms_.type, XA_ATOM);
   const Atom type = types.empty() ? atoms_.typeNormal : types.front();
   if (type == atoms_.typeDesktop) return std::nullopt;
   if (auto desktop = cardinal(dpy_, client, atoms_.desktop);
@@ -133,13 +114,13 @@ std::optional<platform::RawWindowEntry> LinuxWindowList::entry(::Window client,
   if (XTranslateCoordinates(dpy_, client, root_, 0, 0, &x, &y, &child) != 0) {
     // The title bar counts as part of the window; a client-side shadow does not.
     double left = x, top = y, width = attributes.width, height = attributes.height;
-    if (auto f = property(dpy_, client, atoms_.frameExtents, XA_CARDINAL); f.size() == 4) {
+    if (auto f = readProperty32(dpy_, client, atoms_.frameExtents, XA_CARDINAL); f.size() == 4) {
       left -= double(f[0]);
       top -= double(f[2]);
       width += double(f[0] + f[1]);
       height += double(f[2] + f[3]);
     }
-    if (auto g = property(dpy_, client, atoms_.gtkFrameExtents, XA_CARDINAL); g.size() == 4) {
+    if (auto g = readProperty32(dpy_, client, atoms_.gtkFrameExtents, XA_CARDINAL); g.size() == 4) {
       left += double(g[0]);
       top += double(g[2]);
       width -= double(g[0] + g[1]);

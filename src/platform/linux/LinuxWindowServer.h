@@ -3,6 +3,7 @@
 
 #include "platform/MainLoop.h"
 #include "platform/WindowServer.h"
+#include "platform/linux/LinuxFullscreenWatch.h"
 #include "platform/linux/LinuxToplevel.h"
 
 namespace brindlow::lnx {
@@ -22,6 +23,7 @@ class LinuxWindowServer : public platform::WindowServer {
  private:
   platform::MainLoop& loop_;
   std::shared_ptr<WindowStack> stack_ = std::make_shared<WindowStack>();
+  LinuxFullscreenWatch fullscreen_{stack_};
 };
 
 }  // namespace brindlow::lnx
