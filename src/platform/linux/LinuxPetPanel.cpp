@@ -24,6 +24,7 @@ LinuxPetPanel::LinuxPetPanel(platform::MainLoop& loop, std::shared_ptr<WindowSta
   GtkWidget* win = top_.widget();
   fixed_ = gtk_fixed_new();
   gtk_container_add(GTK_CONTAINER(win), fixed_);
+  gtk_widget_show(fixed_);
   top_.onContentSize = [this](int w, int h) {
     gtk_widget_set_size_request(fixed_, w, h);
     placeWebView();
@@ -102,7 +103,7 @@ void LinuxPetPanel::setWebView(platform::WebView& view) {
   gtk_widget_add_events(widget, kPointerEvents);
   connectPointerSignals(widget);
   placeWebView();
-  if (top_.isVisible()) gtk_widget_show(widget);
+  gtk_widget_show(widget);
 }
 
 void LinuxPetPanel::releaseWebView() {

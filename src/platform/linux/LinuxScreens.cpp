@@ -145,6 +145,11 @@ void LinuxScreens::watchMonitor(GdkMonitor* monitor) {
 }
 
 std::vector<platform::DisplayInfo> LinuxScreens::displays() const {
+  if (!cache_) cache_ = readDisplays();
+  return *cache_;
+}
+
+std::vector<platform::DisplayInfo> LinuxScreens::readDisplays() const {
   std::vector<platform::DisplayInfo> out;
   if (display_ == nullptr) return out;
   const int n = gdk_display_get_n_monitors(display_);
@@ -190,7 +195,9 @@ platform::Subscription LinuxScreens::onParametersChanged(std::function<void()> h
 }
 
 void LinuxScreens::onChanged(gpointer self) {
-  noThrow([self] { static_cast<LinuxScreens*>(self)->handlers_.postNotify(); });
+  auto* screens = static_cast<LinuxScreens*>(self);
+  screens->cache_.reset();
+  noThrow([screens] { screens->handlers_.postNotify(); });
 }
 
 void LinuxScreens::onMonitorAdded(GdkDisplay*, GdkMonitor* monitor, gpointer self) {

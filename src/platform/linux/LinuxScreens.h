@@ -2,6 +2,7 @@
 #include <gdk/gdk.h>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "platform/Screens.h"
@@ -28,6 +29,10 @@ class LinuxScreens : public platform::Screens {
   static void onMonitorAdded(GdkDisplay*, GdkMonitor* monitor, gpointer self);
   static GdkFilterReturn onRootEvent(GdkXEvent* xevent, GdkEvent*, gpointer self);
 
+  std::vector<platform::DisplayInfo> readDisplays() const;
+
+  // RandR and EDID cost round trips, so the list is read again only after a change.
+  mutable std::optional<std::vector<platform::DisplayInfo>> cache_;
   GdkDisplay* display_ = nullptr;
   GdkWindow* root_ = nullptr;
   HandlerList handlers_;

@@ -12,6 +12,7 @@ LinuxStripWindow::LinuxStripWindow(platform::MainLoop& loop, std::shared_ptr<Win
   // An empty top level would be sized by GTK's minimum; the drawing area carries the real size.
   area_ = gtk_drawing_area_new();
   gtk_container_add(GTK_CONTAINER(win), area_);
+  gtk_widget_show(area_);
   top_.onContentSize = [this](int w, int h) { gtk_widget_set_size_request(area_, w, h); };
   top_.applyFrame();
   g_signal_connect(area_, "draw", G_CALLBACK(onDraw), this);

@@ -146,7 +146,7 @@ void LinuxToplevel::syncVisibility() {
   const bool show = wantVisible_ && !suppressed_;
   if (show == static_cast<bool>(gtk_widget_get_visible(window_))) return;
   if (show) {
-    gtk_widget_show_all(window_);
+    gtk_widget_show(window_);
   } else {
     gtk_widget_hide(window_);
   }
