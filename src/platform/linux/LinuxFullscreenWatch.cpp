@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "platform/linux/LinuxCallbacks.h"
+#include "platform/linux/GlibUtil.h"
 #include "platform/linux/LinuxCoordinates.h"
 #include "platform/linux/LinuxXProperty.h"
 
@@ -72,7 +72,7 @@ GdkFilterReturn LinuxFullscreenWatch::onXEvent(GdkXEvent* xevent, GdkEvent*, gpo
   if (ev->type != PropertyNotify) return GDK_FILTER_CONTINUE;
   const bool activeChanged = ev->xproperty.window == watch->root_ && ev->xproperty.atom == watch->activeAtom_;
   const bool stateChanged = ev->xproperty.window == watch->active_ && ev->xproperty.atom == watch->stateAtom_;
-  if (activeChanged || stateChanged) noThrow([watch] { watch->refresh(); });
+  if (activeChanged || stateChanged) guarded("the full-screen watch", [watch] { watch->refresh(); });
   return GDK_FILTER_CONTINUE;
 }
 

@@ -5,7 +5,8 @@
 #include <array>
 #include <vector>
 
-#include "platform/linux/LinuxCallbacks.h"
+#include "platform/linux/GlibUtil.h"
+
 
 namespace brindlow::lnx {
 
@@ -91,7 +92,7 @@ void LinuxMouseMonitor::deliver(Kind kind, platform::MouseEventType type) {
     auto it = monitors_.find(id);  // an earlier handler may have removed it
     if (it == monitors_.end()) continue;
     auto handler = it->second.handler;  // the handler may remove its own monitor
-    noThrow([&] { handler(event); });
+    guarded("a mouse monitor", [&] { handler(event); });
   }
 }
 
@@ -166,7 +167,7 @@ void LinuxMouseMonitor::onGdkEvent(GdkEvent* event) {
 
 void LinuxMouseMonitor::handleGdkEvent(GdkEvent* event, gpointer self) {
   auto* monitor = static_cast<LinuxMouseMonitor*>(self);
-  noThrow([monitor, event] { monitor->onGdkEvent(event); });
+  guarded("a mouse monitor", [monitor, event] { monitor->onGdkEvent(event); });
   gtk_main_do_event(event);
 }
 

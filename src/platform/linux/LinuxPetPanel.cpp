@@ -5,6 +5,7 @@
 #include <cmath>
 #include <memory>
 
+#include "platform/linux/GlibUtil.h"
 #include "platform/linux/LinuxCoordinates.h"
 #include "platform/linux/LinuxWebViewWidget.h"
 
@@ -156,7 +157,7 @@ void LinuxPetPanel::updateShape() {
 }
 
 void LinuxPetPanel::onCompositedChanged(GdkScreen*, gpointer self) {
-  noThrow([self] { static_cast<LinuxPetPanel*>(self)->updateShape(); });
+  guarded("the pet panel", [self] { static_cast<LinuxPetPanel*>(self)->updateShape(); });
 }
 
 void LinuxPetPanel::updateOcclusion() {
@@ -181,7 +182,7 @@ void LinuxPetPanel::pointerActivity() {
 }
 
 gboolean LinuxPetPanel::onPointerEvent(GtkWidget*, GdkEvent*, gpointer self) {
-  noThrow([self] { static_cast<LinuxPetPanel*>(self)->pointerActivity(); });
+  guarded("the pet panel", [self] { static_cast<LinuxPetPanel*>(self)->pointerActivity(); });
   return FALSE;
 }
 
@@ -190,20 +191,20 @@ gboolean LinuxPetPanel::onMapChange(GtkWidget*, GdkEvent* event, gpointer self) 
   panel->mapped_ = event->type == GDK_MAP;
   if (!panel->mapped_) panel->fullyObscured_ = false;
   if (panel->mapped_) panel->updateShape();
-  noThrow([panel] { panel->updateOcclusion(); });
+  guarded("the pet panel", [panel] { panel->updateOcclusion(); });
   return FALSE;
 }
 
 gboolean LinuxPetPanel::onVisibility(GtkWidget*, GdkEventVisibility* event, gpointer self) {
   auto* panel = static_cast<LinuxPetPanel*>(self);
   panel->fullyObscured_ = event->state == GDK_VISIBILITY_FULLY_OBSCURED;
-  noThrow([panel] { panel->updateOcclusion(); });
+  guarded("the pet panel", [panel] { panel->updateOcclusion(); });
   return FALSE;
 }
 
 void LinuxPetPanel::onScaleFactor(GObject*, GParamSpec*, gpointer self) {
   auto* panel = static_cast<LinuxPetPanel*>(self);
-  noThrow([panel] { panel->backingHandlers_.postNotify(); });
+  guarded("the pet panel", [panel] { panel->backingHandlers_.postNotify(); });
 }
 
 }  // namespace brindlow::lnx

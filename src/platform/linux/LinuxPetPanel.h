@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "platform/PetPanel.h"
-#include "platform/linux/LinuxCallbacks.h"
+#include "platform/linux/PostedObservers.h"
 #include "platform/linux/LinuxToplevel.h"
 
 namespace brindlow::lnx {
@@ -60,8 +60,8 @@ class LinuxPetPanel : public LinuxWindow<platform::PetPanel> {
   GdkScreen* screen_ = nullptr;
   gulong compositedHandler_ = 0;
   std::function<void()> pointerActivity_;
-  HandlerList occlusionHandlers_;
-  HandlerList backingHandlers_;
+  PostedObservers occlusionHandlers_;
+  PostedObservers backingHandlers_;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

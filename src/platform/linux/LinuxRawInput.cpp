@@ -5,7 +5,8 @@
 
 #include <optional>
 
-#include "platform/linux/LinuxCallbacks.h"
+#include "platform/linux/GlibUtil.h"
+
 
 namespace brindlow::lnx {
 
@@ -94,11 +95,11 @@ void LinuxRawInput::drain() {
     const int detail = raw->detail, flags = raw->flags;
     XFreeEventData(dpy_, cookie);
     if (onEvent) {
-      noThrow([this, type, detail, flags] { onEvent(type, detail, flags); });
+      guarded("a raw input event", [this, type, detail, flags] { onEvent(type, detail, flags); });
       if (gone()) return;
     }
   }
-  if (onDrained) noThrow([this] { onDrained(); });
+  if (onDrained) guarded("a raw input event", [this] { onDrained(); });
 }
 
 gboolean LinuxRawInput::onReadable(gint, GIOCondition, gpointer self) {

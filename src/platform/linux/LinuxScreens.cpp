@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/linux/GlibUtil.h"
 #include "platform/linux/LinuxCoordinates.h"
 
 namespace brindlow::lnx {
@@ -197,7 +198,7 @@ platform::Subscription LinuxScreens::onParametersChanged(std::function<void()> h
 void LinuxScreens::onChanged(gpointer self) {
   auto* screens = static_cast<LinuxScreens*>(self);
   screens->cache_.reset();
-  noThrow([screens] { screens->handlers_.postNotify(); });
+  guarded("a screen change", [screens] { screens->handlers_.postNotify(); });
 }
 
 void LinuxScreens::onMonitorAdded(GdkDisplay*, GdkMonitor* monitor, gpointer self) {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/Screens.h"
-#include "platform/linux/LinuxCallbacks.h"
+#include "platform/linux/PostedObservers.h"
 
 namespace brindlow::lnx {
 
@@ -35,7 +35,7 @@ class LinuxScreens : public platform::Screens {
   mutable std::optional<std::vector<platform::DisplayInfo>> cache_;
   GdkDisplay* display_ = nullptr;
   GdkWindow* root_ = nullptr;
-  HandlerList handlers_;
+  PostedObservers handlers_;
 };
 
 }  // namespace brindlow::lnx

@@ -1,6 +1,6 @@
 #include "platform/linux/LinuxStripWindow.h"
 
-#include "platform/linux/LinuxCallbacks.h"
+#include "platform/linux/GlibUtil.h"
 #include "platform/linux/LinuxCanvas.h"
 #include "platform/linux/LinuxCoordinates.h"
 
@@ -116,14 +116,14 @@ void LinuxStripWindow::tick(GdkFrameClock* clock) {
 }
 
 gboolean LinuxStripWindow::onDraw(GtkWidget*, cairo_t* cr, gpointer self) {
-  noThrow([self, cr] { static_cast<LinuxStripWindow*>(self)->draw(cr); });
+  guarded("a strip window", [self, cr] { static_cast<LinuxStripWindow*>(self)->draw(cr); });
   return TRUE;
 }
 
 gboolean LinuxStripWindow::onTick(GtkWidget*, GdkFrameClock* clock, gpointer self) {
   auto* strip = static_cast<LinuxStripWindow*>(self);
   std::weak_ptr<bool> alive = strip->alive_;
-  noThrow([strip, clock] { strip->tick(clock); });
+  guarded("a strip window", [strip, clock] { strip->tick(clock); });
   auto a = alive.lock();
   if (!a || !*a) return G_SOURCE_REMOVE;  // a handler closed the strip
   if (strip->frameHandlers_.empty()) {
@@ -134,7 +134,7 @@ gboolean LinuxStripWindow::onTick(GtkWidget*, GdkFrameClock* clock, gpointer sel
 }
 
 void LinuxStripWindow::onCompositedChanged(GdkScreen*, gpointer self) {
-  noThrow([self] { static_cast<LinuxStripWindow*>(self)->setNeedsDisplayAll(); });
+  guarded("a strip window", [self] { static_cast<LinuxStripWindow*>(self)->setNeedsDisplayAll(); });
 }
 
 }  // namespace brindlow::lnx

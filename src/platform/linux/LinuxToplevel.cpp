@@ -8,7 +8,7 @@
 #include <cmath>
 #include <vector>
 
-#include "platform/linux/LinuxCallbacks.h"
+#include "platform/linux/GlibUtil.h"
 #include "platform/linux/LinuxCoordinates.h"
 
 namespace brindlow::lnx {
@@ -236,7 +236,7 @@ void LinuxToplevel::checkWindowManagerMove() {
 
 gboolean LinuxToplevel::onConfigure(GtkWidget*, GdkEventConfigure*, gpointer self) {
   auto* top = static_cast<LinuxToplevel*>(self);
-  noThrow([top] {
+  guarded("a window configure", [top] {
     top->moveCheck_ = top->loop_.scheduleAfter(kMoveSettle, [top] { top->checkWindowManagerMove(); });
   });
   return FALSE;
