@@ -20,6 +20,9 @@ class LinuxKeyTap : public platform::KeyTap {
   bool probeListenTap() override { return available_; }
   std::optional<std::string> inputSettingsUrl() const override { return std::nullopt; }
 
+  // Whether the user went through the request; nothing else on X11 asks for it.
+  bool listenConsented() const { return consented_; }
+
  private:
   bool available_ = false;
   bool consented_ = false;

@@ -61,6 +61,7 @@ LinuxRawInput::LinuxRawInput(Display* dpy, int opcode) : dpy_(dpy), opcode_(opco
 LinuxRawInput::~LinuxRawInput() {
   *alive_ = false;
   if (source_ != 0) g_source_remove(source_);
+  if (idle_ != 0) g_source_remove(idle_);
   XCloseDisplay(dpy_);
 }
 
@@ -74,7 +75,9 @@ bool LinuxRawInput::select(const std::vector<int>& types) {
   XISelectEvents(dpy_, DefaultRootWindow(dpy_), &mask, 1);
   XSync(dpy_, False);
   XSetErrorHandler(previous);
-  drain();  // XSync may have queued events the fd will not announce again
+  // XSync may have queued events the fd will not announce again; they are read on a later turn,
+  // never inside this call.
+  if (idle_ == 0) idle_ = g_idle_add(onIdle, this);
   return !xErrorSeen;
 }
 
@@ -100,6 +103,13 @@ void LinuxRawInput::drain() {
     }
   }
   if (onDrained) guarded("a raw input event", [this] { onDrained(); });
+}
+
+gboolean LinuxRawInput::onIdle(gpointer self) {
+  auto* input = static_cast<LinuxRawInput*>(self);
+  input->idle_ = 0;
+  input->drain();
+  return G_SOURCE_REMOVE;
 }
 
 gboolean LinuxRawInput::onReadable(gint, GIOCondition, gpointer self) {

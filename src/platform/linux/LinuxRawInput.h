@@ -34,10 +34,12 @@ class LinuxRawInput {
   LinuxRawInput(Display* dpy, int opcode);
   void drain();
   static gboolean onReadable(gint fd, GIOCondition condition, gpointer self);
+  static gboolean onIdle(gpointer self);
 
   Display* dpy_;
   int opcode_;
   guint source_ = 0;
+  guint idle_ = 0;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
