@@ -30,6 +30,8 @@ LinuxPetPanel::LinuxPetPanel(platform::MainLoop& loop, std::shared_ptr<WindowSta
     gtk_widget_set_size_request(fixed_, w, h);
     placeWebView();
   };
+  // Destroying the window would destroy the web view with it; the web engine still owns that.
+  top_.beforeDestroy = [this] { releaseWebView(); };
   top_.applyFrame();
   top_.setCollectionBehavior(platform::canJoinAllSpaces | platform::stationary | platform::ignoresCycle);
   gtk_widget_add_events(win, kPointerEvents | GDK_VISIBILITY_NOTIFY_MASK | GDK_STRUCTURE_MASK);

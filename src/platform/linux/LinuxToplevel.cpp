@@ -175,6 +175,7 @@ std::optional<double> LinuxToplevel::backingScale() const {
 void LinuxToplevel::close() {
   moveCheck_.cancel();
   if (window_ == nullptr) return;
+  if (beforeDestroy) beforeDestroy();
   GtkWidget* w = std::exchange(window_, nullptr);
   stack_->remove(this);
   g_signal_handlers_disconnect_by_data(w, this);

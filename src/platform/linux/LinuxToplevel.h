@@ -69,6 +69,8 @@ class LinuxToplevel {
 
   // The content size in logical pixels changed (set by us or by the window manager).
   std::function<void(int w, int h)> onContentSize;
+  // Runs just before the window is destroyed, so children owned elsewhere can be taken out first.
+  std::function<void()> beforeDestroy;
 
  private:
   struct Geometry {
