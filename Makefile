@@ -1,4 +1,4 @@
-# The two entry points of the README: `make run` and `make test`.
+# The entry points of the README: `make run`, `make test` and `make e2e`.
 # Each installs the Debian packages it needs when they are missing, then configures and builds.
 
 BUILD ?= build
@@ -9,25 +9,29 @@ CORE_PACKAGES := cmake g++ make pkg-config nlohmann-json3-dev libicu-dev googlet
 RUN_PACKAGES := libgtk-3-dev libwebkit2gtk-4.1-dev libayatana-appindicator3-dev libx11-dev libxi-dev \
   libxext-dev libxrandr-dev libgl1-mesa-dri
 
-.PHONY: run test deps-core deps-run configure build clean
+E2E_PACKAGES := xvfb xauth openbox xcompmgr x11-utils xdotool dbus-x11 libgl1-mesa-dri jq
+
+# Installs those of the Debian packages $(1) that are missing.
+define install-missing
+missing=""; for p in $(1); do \
+  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+done; \
+if [ -n "$$missing" ]; then \
+  echo "installing:$$missing"; \
+  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
+fi
+endef
+
+.PHONY: run test e2e deps-core deps-run deps-e2e configure build clean
 
 deps-core:
-	@missing=""; for p in $(CORE_PACKAGES); do \
-	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
-	done; \
-	if [ -n "$$missing" ]; then \
-	  echo "installing:$$missing"; \
-	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
-	fi
+	@$(call install-missing,$(CORE_PACKAGES))
 
 deps-run: deps-core
-	@missing=""; for p in $(RUN_PACKAGES); do \
-	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
-	done; \
-	if [ -n "$$missing" ]; then \
-	  echo "installing:$$missing"; \
-	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
-	fi
+	@$(call install-missing,$(RUN_PACKAGES))
+
+deps-e2e: deps-run
+	@$(call install-missing,$(E2E_PACKAGES))
 
 configure:
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS) > /dev/null
@@ -42,6 +46,11 @@ test: deps-core
 run: deps-run
 	@$(MAKE) --no-print-directory build
 	@./$(BUILD)/brindlow
+
+# The real program on a headless X11 desktop with its own session bus (tests/e2e/run.sh).
+e2e: deps-e2e
+	@$(MAKE) --no-print-directory build
+	@tests/e2e/run.sh
 
 clean:
 	rm -rf $(BUILD)
