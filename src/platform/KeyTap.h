@@ -11,6 +11,9 @@ enum class KeyTapEventKind { keyDown, disabledByTimeout, disabledByUserInput, ot
 struct KeyTapEvent {
   KeyTapEventKind kind = KeyTapEventKind::keyDown;
   bool autorepeat = false;
+  // When the key went down, on the uptime clock, where the desktop stamps its events. Events can
+  // reach the main loop in bursts; the press time keeps the debounce about the keys, not the reads.
+  std::optional<double> uptime;
 };
 
 class KeyTapHandle {

@@ -45,8 +45,13 @@ void KeyCounter::handle(const platform::KeyTapEvent& event) {
       if (tap_) tap_->setEnabled(true);
       return;
     case platform::KeyTapEventKind::keyDown:
-      if (batcher_.record(event.autorepeat, loop_.uptime(), loop_.now() * 1000)) scheduleFlush();
+    {
+      // A key read later than it was pressed keeps its own time, for the debounce and the batch.
+      const double now = loop_.uptime();
+      const double pressed = event.uptime && *event.uptime <= now ? *event.uptime : now;
+      if (batcher_.record(event.autorepeat, pressed, (loop_.now() - (now - pressed)) * 1000)) scheduleFlush();
       return;
+    }
     case platform::KeyTapEventKind::other:
       return;
   }

@@ -43,16 +43,20 @@ void FakeKeyTap::deliver(const platform::KeyTapEvent& event, bool toDisabled) {
   }
 }
 
-void FakeKeyTap::emitKeyDown(bool autorepeat) { deliver({platform::KeyTapEventKind::keyDown, autorepeat}, false); }
+void FakeKeyTap::emitKeyDown(bool autorepeat) { deliver({platform::KeyTapEventKind::keyDown, autorepeat, std::nullopt}, false); }
+
+void FakeKeyTap::emitKeyDownPressedAt(double uptime) {
+  deliver({platform::KeyTapEventKind::keyDown, false, uptime}, false);
+}
 
 void FakeKeyTap::emitDisabled(platform::KeyTapEventKind kind) {
   for (const auto& tap : taps_) {
     if (tap->live()) tap->enabled = false;
   }
-  deliver({kind, false}, true);
+  deliver({kind, false, std::nullopt}, true);
 }
 
-void FakeKeyTap::emitOther() { deliver({platform::KeyTapEventKind::other, false}, false); }
+void FakeKeyTap::emitOther() { deliver({platform::KeyTapEventKind::other, false, std::nullopt}, false); }
 
 size_t FakeKeyTap::liveTaps() const {
   return static_cast<size_t>(std::count_if(taps_.begin(), taps_.end(), [](const auto& t) { return t->live(); }));

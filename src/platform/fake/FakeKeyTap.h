@@ -42,6 +42,8 @@ class FakeKeyTap : public platform::KeyTap {
   std::optional<std::string> settingsUrl =
       "x-apple.systempreferences:com.apple.preference.security?Privacy_ListenEvent";
   void emitKeyDown(bool autorepeat = false);
+  // A key pressed at `uptime` and delivered now, as a desktop that reads its events in bursts does.
+  void emitKeyDownPressedAt(double uptime);
   void emitDisabled(platform::KeyTapEventKind kind = platform::KeyTapEventKind::disabledByTimeout);
   void emitOther();
 

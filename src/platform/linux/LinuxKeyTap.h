@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/KeyTap.h"
+#include "platform/MainLoop.h"
 
 namespace brindlow::lnx {
 
@@ -11,7 +12,7 @@ namespace brindlow::lnx {
 // for this: any client may listen, so listen access stands for the user's own agreement.
 class LinuxKeyTap : public platform::KeyTap {
  public:
-  LinuxKeyTap();
+  explicit LinuxKeyTap(platform::MainLoop& loop);
 
   bool preflightListenAccess() override { return available_; }
   void requestListenAccess() override { consented_ = true; }
@@ -24,6 +25,7 @@ class LinuxKeyTap : public platform::KeyTap {
   bool listenConsented() const { return consented_; }
 
  private:
+  platform::MainLoop& loop_;
   bool available_ = false;
   bool consented_ = false;
 };

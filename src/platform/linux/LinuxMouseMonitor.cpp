@@ -41,7 +41,7 @@ std::optional<platform::Subscription> LinuxMouseMonitor::addGlobalMonitor(
   if (raw_ == nullptr) {
     raw_ = LinuxRawInput::open();
     if (raw_ == nullptr) return std::nullopt;
-    raw_->onEvent = [this](int type, int detail, int) { onRaw(type, detail); };
+    raw_->onEvent = [this](int type, int detail, int, unsigned long) { onRaw(type, detail); };
     raw_->onDrained = [this] { flushMotion(); };
   }
   auto subscription = add(Kind::global, mask, std::move(handler));

@@ -43,7 +43,7 @@ struct LinuxPlatform::Services {
   LinuxScreens screens{loop};
   LinuxMouseMonitor mouseMonitor{loop};
   LinuxWindowServer windowServer{loop};
-  LinuxKeyTap keyTap;
+  LinuxKeyTap keyTap{loop};
   LinuxWindowList windowList;
   LinuxWebEngine webEngine;
   LinuxStatusBar statusBar{kApplicationId, resources.pathForResource("icons", "")};

@@ -96,9 +96,10 @@ void LinuxRawInput::drain() {
     const int type = cookie->evtype;
     const auto* raw = static_cast<const XIRawEvent*>(cookie->data);
     const int detail = raw->detail, flags = raw->flags;
+    const unsigned long timeMs = raw->time;
     XFreeEventData(dpy_, cookie);
     if (onEvent) {
-      guarded("a raw input event", [this, type, detail, flags] { onEvent(type, detail, flags); });
+      guarded("a raw input event", [this, type, detail, flags, timeMs] { onEvent(type, detail, flags, timeMs); });
       if (gone()) return;
     }
   }

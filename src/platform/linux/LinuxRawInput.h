@@ -26,8 +26,9 @@ class LinuxRawInput {
   bool select(const std::vector<int>& types);
   Display* display() const { return dpy_; }
 
-  // The raw event type (XI_RawMotion, ...), its detail (button or key code) and its flags.
-  std::function<void(int type, int detail, int flags)> onEvent;
+  // The raw event type (XI_RawMotion, ...), its detail (button or key code), its flags and the
+  // server's time stamp in milliseconds.
+  std::function<void(int type, int detail, int flags, unsigned long timeMs)> onEvent;
   std::function<void()> onDrained;  // after each batch read from the connection
 
  private:

@@ -110,6 +110,21 @@ TEST_F(KeyCounterTest, HiddenBatchFlushesAfterOneSecondAndTheDelayIsFixedWhenItO
   EXPECT_NEAR(batches[0].at, 1.0, 1e-9);
 }
 
+TEST_F(KeyCounterTest, KeysReadInABurstKeepTheirPressTimes) {
+  ASSERT_TRUE(counter->start());
+  const double wall0 = loop.now();
+  // Three keys 40 ms apart reach the loop together, 90 ms after the first was pressed.
+  loop.advance(0.09);
+  tap.emitKeyDownPressedAt(t0);
+  tap.emitKeyDownPressedAt(t0 + 0.04);
+  tap.emitKeyDownPressedAt(t0 + 0.08);
+  loop.advance(1);
+  ASSERT_EQ(batches.size(), 1u);
+  EXPECT_EQ(batches[0].event.n, 3);
+  EXPECT_EQ(batches[0].event.span, 80);
+  EXPECT_EQ(batches[0].event.at, std::round((wall0 + 0.08) * 1000));
+}
+
 TEST_F(KeyCounterTest, HeldKeyCountsOnce) {
   ASSERT_TRUE(counter->start());
   keyAt(0);
