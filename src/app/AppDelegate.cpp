@@ -248,6 +248,9 @@ void AppDelegate::willTerminate() {
     status_->closeHint();
     status_->item().remove();
   }
+  // Neither the relaunch wait nor the Dock-icon check may start anything after the teardown.
+  waitWork_.cancel();
+  dockIconWork_.cancel();
 }
 
 void AppDelegate::webContentTerminated() {

@@ -150,6 +150,18 @@ TEST_F(AppDelegateTest, OldProcessThatNeverEndsIsGivenFiftyRetriesThenTheNewOneQ
   EXPECT_EQ(fakes.loop.pendingTimers(), 0u);
 }
 
+TEST_F(AppDelegateTest, QuitWhileWaitingForTheOldProcessNeverStarts) {
+  fakes.workspace.setRunning(99, true);
+  launch({"-brindlow-relaunched", "99"});
+  fakes.application.terminate();
+  fakes.loop.runPosted();
+  ASSERT_TRUE(fakes.application.terminated());
+  fakes.workspace.setRunning(99, false);
+  fakes.loop.advance(1);
+  EXPECT_FALSE(started());
+  EXPECT_EQ(fakes.workspace.runningQueries(99), 1);
+}
+
 TEST_F(AppDelegateTest, RetryDoesNothingOnceTheDelegateIsGone) {
   fakes.workspace.setRunning(99, true);
   launch({"-brindlow-relaunched", "99"});

@@ -179,6 +179,17 @@ TEST_F(AppDelegateWiringTest, QuitTearsDownEveryService) {
   EXPECT_TRUE(fakes.statusBar.item()->removed());
 }
 
+TEST_F(AppDelegateWiringTest, DockIconCheckDoesNotRunAfterTheTeardown) {
+  launch();
+  fakes.application.terminate();
+  fakes.loop.runPosted();
+  ASSERT_TRUE(fakes.application.terminated());
+  fakes.loop.advance(5);
+  EXPECT_FALSE(delegate->prefs().load().dockIcon);
+  EXPECT_FALSE(fakes.defaults.boolForKey("prefs.dockIconAuto"));
+  EXPECT_EQ(fakes.application.activationPolicy(), ActivationPolicy::accessory);
+}
+
 TEST_F(AppDelegateWiringTest, SummonWithoutThePagePlacesThePetOnTheVisibleBottom) {
   launch();
   struct Case {
