@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
+#include <utility>
 
 #include "app/Log.h"
 #include "bridge/Messages.h"
@@ -218,12 +219,19 @@ void AppDelegate::relaunchFinished(const std::optional<std::string>& error) {
 
 platform::TerminateReply AppDelegate::shouldTerminate() {
   assertMainThread();
-  if (terminating_) return platform::TerminateReply::now;
+  if (terminating_) {
+    replyAwaited_ = false;  // answered now: a flush still settling has nothing left to reply to
+    return platform::TerminateReply::now;
+  }
   terminating_ = true;
+  replyAwaited_ = true;
   // When the page cannot be asked the reply comes before this answer; the platform accepts that.
-  platform::Application* application = platform_.application;
-  bridge_->flush(poweringOff_ ? FlushReason::logout : FlushReason::quit,
-                 [application] { application->replyToTerminate(true); });
+  std::weak_ptr<AppDelegate> weak = weak_from_this();
+  bridge_->flush(poweringOff_ ? FlushReason::logout : FlushReason::quit, [weak] {
+    auto self = weak.lock();
+    if (!self || !std::exchange(self->replyAwaited_, false)) return;
+    self->platform_.application->replyToTerminate(true);
+  });
   return platform::TerminateReply::later;
 }
 

@@ -127,6 +127,8 @@ class AppDelegate : public platform::ApplicationDelegate, public std::enable_sha
   bool webStopped_ = false;
   bool poweringOff_ = false;
   bool terminating_ = false;
+  // A should-terminate request was answered later and the flush has not replied yet.
+  bool replyAwaited_ = false;
   Lang lang_ = Lang::en;
   bool relaunching_ = false;
 };
