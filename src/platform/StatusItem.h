@@ -34,6 +34,9 @@ class StatusItem {
   virtual bool isVisible() const = 0;
   // The button's rectangle on screen in page coordinates; nullopt when the button has no window.
   virtual std::optional<GRect> buttonScreenRect() const = 0;
+  // False where the tray host draws the button itself and never tells where (a StatusNotifier host):
+  // then a visible item is on the bar although buttonScreenRect() has nothing to say.
+  virtual bool knowsButtonGeometry() const { return true; }
   // Whether the menu bar holding the button can be seen now (hints are dropped otherwise).
   virtual bool buttonWindowVisibleAndUnoccluded() const = 0;
   // A short note beside the item; it stays until closeHint (the controller times it).

@@ -287,6 +287,8 @@ void StatusItemController::closeHint() {
 
 bool StatusItemController::isOffMenuBar() const {
   if (!item_->isVisible() || !item_->hasButton()) return true;
+  // A host that draws the button without saying where has it on its bar as long as the item shows.
+  if (!item_->knowsButtonGeometry()) return false;
   const auto r = item_->buttonScreenRect();
   if (!r || r->w <= 0) return true;
   for (const auto& display : screens_.displays())

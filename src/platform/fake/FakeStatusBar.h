@@ -65,6 +65,7 @@ class FakeStatusItem : public platform::StatusItem {
   void invalidateMenu() override { ++invalidations_; }
   bool isVisible() const override { return visible_; }
   std::optional<GRect> buttonScreenRect() const override { return buttonRect_; }
+  bool knowsButtonGeometry() const override { return knowsGeometry_; }
   bool buttonWindowVisibleAndUnoccluded() const override { return buttonWindowVisible_; }
   void showHint(std::string_view text) override;
   void closeHint() override;
@@ -92,12 +93,14 @@ class FakeStatusItem : public platform::StatusItem {
   bool choose(const std::vector<std::string>& path);
   void setVisible(bool visible) { visible_ = visible; }
   void setHasButton(bool has) { hasButton_ = has; }
+  void setKnowsButtonGeometry(bool knows) { knowsGeometry_ = knows; }
   void setButtonScreenRect(std::optional<GRect> rect) { buttonRect_ = rect; }
   void setButtonWindowVisible(bool visible) { buttonWindowVisible_ = visible; }
 
  private:
   FakeStatusBar* bar_;
   bool hasButton_ = true;
+  bool knowsGeometry_ = true;
   double length_ = 0;
   std::shared_ptr<FakeImage> image_;
   std::optional<std::string> symbol_;

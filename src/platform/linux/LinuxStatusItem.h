@@ -49,6 +49,7 @@ class LinuxStatusItem final : public platform::StatusItem {
   void invalidateMenu() override;
   bool isVisible() const override { return registered_; }
   std::optional<GRect> buttonScreenRect() const override { return std::nullopt; }
+  bool knowsButtonGeometry() const override { return false; }
   bool buttonWindowVisibleAndUnoccluded() const override { return isVisible(); }
   void showHint(std::string_view text) override;
   void closeHint() override;

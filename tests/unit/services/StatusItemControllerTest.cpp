@@ -324,6 +324,7 @@ TEST_F(StatusItemControllerTest, OffMenuBar) {
     bool button;
     std::optional<GRect> rect;
     bool off;
+    bool knowsGeometry = true;
   };
   const GRect second{1440, 0, 1920, 1080};
   const Case cases[] = {
@@ -336,6 +337,8 @@ TEST_F(StatusItemControllerTest, OffMenuBar) {
       {"zero width", true, true, GRect{1300, 0, 0, 24}, true},
       {"on no screen", true, true, GRect{5000, 0, 24, 24}, true},
       {"touching the edge only", true, true, GRect{3360, 0, 24, 24}, true},
+      {"host draws it, shown", true, true, std::nullopt, false, false},
+      {"host draws it, not registered", false, true, std::nullopt, true, false},
   };
   auto secondDisplay = fake::FakeScreens::defaultDisplay();
   secondDisplay.frame = second;
@@ -344,6 +347,7 @@ TEST_F(StatusItemControllerTest, OffMenuBar) {
     item->setVisible(c.visible);
     item->setHasButton(c.button);
     item->setButtonScreenRect(c.rect);
+    item->setKnowsButtonGeometry(c.knowsGeometry);
     EXPECT_EQ(controller->isOffMenuBar(), c.off) << c.name;
   }
 }
