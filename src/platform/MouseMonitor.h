@@ -10,6 +10,19 @@ namespace brindlow::platform {
 
 enum MouseMask : uint32_t { leftMouseUpMask = 4, mouseMovedMask = 32, leftMouseDraggedMask = 64 };
 enum class MouseEventType { leftMouseUp, mouseMoved, leftMouseDragged };
+// The mask bit that selects events of this type.
+constexpr uint32_t maskOf(MouseEventType type) {
+  switch (type) {
+    case MouseEventType::leftMouseUp:
+      return leftMouseUpMask;
+    case MouseEventType::mouseMoved:
+      return mouseMovedMask;
+    case MouseEventType::leftMouseDragged:
+      return leftMouseDraggedMask;
+  }
+  return 0;
+}
+
 struct MouseEvent {
   MouseEventType type;
   Seconds timestamp;  // uptime

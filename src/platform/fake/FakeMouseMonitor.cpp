@@ -8,18 +8,6 @@ FakeMouseMonitor::FakeMouseMonitor() : alive_(std::make_shared<bool>(true)) {}
 
 FakeMouseMonitor::~FakeMouseMonitor() { *alive_ = false; }
 
-uint32_t FakeMouseMonitor::maskOf(platform::MouseEventType type) {
-  switch (type) {
-    case platform::MouseEventType::leftMouseUp:
-      return platform::leftMouseUpMask;
-    case platform::MouseEventType::mouseMoved:
-      return platform::mouseMovedMask;
-    case platform::MouseEventType::leftMouseDragged:
-      return platform::leftMouseDraggedMask;
-  }
-  return 0;
-}
-
 std::optional<platform::Subscription> FakeMouseMonitor::addGlobalMonitor(
     uint32_t mask, std::function<void(const platform::MouseEvent&)> handler) {
   return add(Kind::global, mask, std::move(handler));
@@ -52,7 +40,7 @@ void FakeMouseMonitor::emit(Kind kind, platform::MouseEventType type, platform::
   const platform::MouseEvent event{type, timestamp};
   std::vector<uint64_t> ids;
   for (const auto& [id, m] : monitors_) {
-    if (m.record.kind == kind && (m.record.mask & maskOf(type)) != 0) ids.push_back(id);
+    if (m.record.kind == kind && (m.record.mask & platform::maskOf(type)) != 0) ids.push_back(id);
   }
   for (uint64_t id : ids) {
     auto it = monitors_.find(id);  // an earlier handler may have removed it

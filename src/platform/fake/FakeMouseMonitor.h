@@ -42,8 +42,6 @@ class FakeMouseMonitor : public platform::MouseMonitor {
   std::vector<Record> live() const;  // in the order added
   size_t liveCount(Kind kind) const;
 
-  static uint32_t maskOf(platform::MouseEventType type);
-
  private:
   struct Monitor {
     Record record;

@@ -7,24 +7,7 @@
 
 #include "platform/linux/GlibUtil.h"
 
-
 namespace brindlow::lnx {
-
-namespace {
-
-uint32_t maskOf(platform::MouseEventType type) {
-  switch (type) {
-    case platform::MouseEventType::leftMouseUp:
-      return platform::leftMouseUpMask;
-    case platform::MouseEventType::mouseMoved:
-      return platform::mouseMovedMask;
-    case platform::MouseEventType::leftMouseDragged:
-      return platform::leftMouseDraggedMask;
-  }
-  return 0;
-}
-
-}  // namespace
 
 LinuxMouseMonitor::LinuxMouseMonitor(platform::MainLoop& loop) : loop_(loop) {
   // Every GDK event passes here on its way to GTK; nothing is changed or held back.
@@ -86,7 +69,7 @@ void LinuxMouseMonitor::deliver(Kind kind, platform::MouseEventType type) {
   const platform::MouseEvent event{type, loop_.uptime()};
   std::vector<uint64_t> ids;
   for (const auto& [id, m] : monitors_) {
-    if (m.kind == kind && (m.mask & maskOf(type)) != 0) ids.push_back(id);
+    if (m.kind == kind && (m.mask & platform::maskOf(type)) != 0) ids.push_back(id);
   }
   for (uint64_t id : ids) {
     auto it = monitors_.find(id);  // an earlier handler may have removed it
