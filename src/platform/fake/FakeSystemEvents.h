@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/SystemEvents.h"
+#include "platform/fake/EventObservers.h"
 
 namespace brindlow::fake {
 
@@ -13,28 +14,18 @@ namespace brindlow::fake {
 // order they were added; a dropped subscription removes its observer.
 class FakeSystemEvents : public platform::SystemEvents {
  public:
-  FakeSystemEvents();
-  ~FakeSystemEvents() override;
-
   platform::Subscription observe(platform::SystemEvent event, std::function<void()> handler) override;
 
   // Driver: runs every live observer of the event.
   void emit(platform::SystemEvent event);
 
   // Inspection.
-  size_t observerCount(platform::SystemEvent event) const;
-  size_t observerCount() const { return observers_.size(); }
-  size_t added() const { return added_; }
+  size_t observerCount(platform::SystemEvent event) const { return observers_.count(event); }
+  size_t observerCount() const { return observers_.count(); }
+  size_t added() const { return observers_.added(); }
 
  private:
-  struct Observer {
-    platform::SystemEvent event;
-    std::function<void()> handler;
-  };
-  uint64_t nextId_ = 1;
-  size_t added_ = 0;
-  std::map<uint64_t, Observer> observers_;
-  std::shared_ptr<bool> alive_;
+  EventObservers<platform::SystemEvent> observers_;
 };
 
 }  // namespace brindlow::fake

@@ -4,9 +4,6 @@
 
 namespace brindlow::fake {
 
-FakeWorkspace::FakeWorkspace() : alive_(std::make_shared<bool>(true)) {}
-
-FakeWorkspace::~FakeWorkspace() { *alive_ = false; }
 
 bool FakeWorkspace::openUrl(std::string_view url) {
   openedUrls_.emplace_back(url);
@@ -30,12 +27,7 @@ void FakeWorkspace::openNewInstance(std::vector<std::string> arguments, bool act
 }
 
 platform::Subscription FakeWorkspace::observe(platform::WorkspaceEvent event, std::function<void()> handler) {
-  const uint64_t id = nextObserver_++;
-  observers_.emplace(id, Observer{event, std::move(handler)});
-  std::weak_ptr<bool> alive = alive_;
-  return platform::Subscription([this, id, alive] {
-    if (auto a = alive.lock(); a && *a) observers_.erase(id);
-  });
+  return observers_.add(event, std::move(handler));
 }
 
 void FakeWorkspace::setInstances(std::string applicationId, std::vector<int32_t> pids) {
@@ -58,28 +50,12 @@ bool FakeWorkspace::completeLaunch(std::optional<std::string> error) {
   return true;
 }
 
-void FakeWorkspace::emit(platform::WorkspaceEvent event) {
-  // Copy first: a handler may cancel its own or another subscription.
-  std::vector<uint64_t> ids;
-  for (const auto& [id, o] : observers_) {
-    if (o.event == event) ids.push_back(id);
-  }
-  for (uint64_t id : ids) {
-    auto it = observers_.find(id);
-    if (it == observers_.end()) continue;
-    auto handler = it->second.handler;
-    if (handler) handler();
-  }
-}
+void FakeWorkspace::emit(platform::WorkspaceEvent event) { observers_.emit(event); }
 
 int FakeWorkspace::runningQueries(int32_t pid) const {
   auto it = runningQueries_.find(pid);
   return it == runningQueries_.end() ? 0 : it->second;
 }
 
-size_t FakeWorkspace::observerCount(platform::WorkspaceEvent event) const {
-  return static_cast<size_t>(std::count_if(observers_.begin(), observers_.end(),
-                                           [event](const auto& entry) { return entry.second.event == event; }));
-}
 
 }  // namespace brindlow::fake

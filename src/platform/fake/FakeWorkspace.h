@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/Workspace.h"
+#include "platform/fake/EventObservers.h"
 
 namespace brindlow::fake {
 
@@ -21,9 +22,6 @@ class FakeWorkspace : public platform::Workspace {
     bool activates = false;
     bool operator==(const LaunchRequest&) const = default;
   };
-
-  FakeWorkspace();
-  ~FakeWorkspace() override;
 
   bool openUrl(std::string_view url) override;
   std::vector<int32_t> runningApplicationPids(std::string_view applicationId) override;
@@ -45,13 +43,9 @@ class FakeWorkspace : public platform::Workspace {
   const std::vector<LaunchRequest>& launches() const { return launches_; }
   size_t outstandingLaunches() const { return pendingDone_.size(); }
   int runningQueries(int32_t pid) const;
-  size_t observerCount(platform::WorkspaceEvent event) const;
+  size_t observerCount(platform::WorkspaceEvent event) const { return observers_.count(event); }
 
  private:
-  struct Observer {
-    platform::WorkspaceEvent event;
-    std::function<void()> handler;
-  };
   std::map<std::string, std::vector<int32_t>, std::less<>> instances_;
   std::set<int32_t> running_;
   std::map<int32_t, int> runningQueries_;
@@ -59,9 +53,7 @@ class FakeWorkspace : public platform::Workspace {
   std::vector<std::string> openedUrls_;
   std::vector<LaunchRequest> launches_;
   std::vector<std::function<void(std::optional<std::string>)>> pendingDone_;
-  std::map<uint64_t, Observer> observers_;
-  uint64_t nextObserver_ = 1;
-  std::shared_ptr<bool> alive_;
+  EventObservers<platform::WorkspaceEvent> observers_;
 };
 
 }  // namespace brindlow::fake
