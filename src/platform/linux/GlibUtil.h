@@ -2,6 +2,7 @@
 // Small shared helpers for the GLib/GIO side of the desktop backend: owning pointers for GObjects and
 // GLib values, a guard that keeps exceptions out of C callbacks, and a synchronous D-Bus call.
 #include <gio/gio.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -113,6 +114,20 @@ inline std::string executableAt(const std::string& link = "/proc/self/exe") {
   constexpr std::string_view deleted = " (deleted)";
   if (path.size() > deleted.size() && path.ends_with(deleted)) path.resize(path.size() - deleted.size());
   return path;
+}
+
+// The folder `relative` beside the program (the build tree) or under its prefix (installed: the
+// program in <prefix>/bin); empty when neither exists.
+inline std::string folderBesideProgram(const std::string& relative) {
+  const std::string exe = executableAt();
+  const auto slash = exe.rfind('/');
+  if (slash == std::string::npos) return {};
+  const std::string exeDir = exe.substr(0, slash);
+  for (const std::string& candidate : {exeDir + "/" + relative, exeDir + "/../" + relative}) {
+    struct stat st {};
+    if (::stat(candidate.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return candidate;
+  }
+  return {};
 }
 
 }  // namespace brindlow::lnx

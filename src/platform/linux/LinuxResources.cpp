@@ -23,22 +23,13 @@ bool isFile(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::string executableDirectory() {
-  const std::string path = executableAt();
-  const auto slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
 std::optional<std::string> findDirectory() {
   if (const char* env = std::getenv("BRINDLOW_RESOURCES"); env != nullptr && env[0] != '\0') {
     if (isDirectory(env)) return std::string(env);
   }
-  const std::string exeDir = executableDirectory();
-  if (exeDir.empty()) return std::nullopt;
-  for (const std::string& candidate : {exeDir + "/share/brindlow", exeDir + "/../share/brindlow"}) {
-    if (isDirectory(candidate)) return candidate;
-  }
-  return std::nullopt;
+  std::string folder = folderBesideProgram("share/brindlow");
+  if (folder.empty()) return std::nullopt;
+  return folder;
 }
 
 }  // namespace

@@ -145,7 +145,7 @@ gboolean LinuxWebView::onDecidePolicy(WebKitWebView*, WebKitPolicyDecision* deci
   try {
     switch (type) {
       case WEBKIT_POLICY_DECISION_TYPE_RESPONSE:
-        // No subframe gets a document, so every script message is the main frame's.
+        // No subframe gets a document of its own: a second wall behind the frame guard.
         if (!webkit_response_policy_decision_is_main_frame_main_resource(
                 WEBKIT_RESPONSE_POLICY_DECISION(decision))) {
           webkit_policy_decision_ignore(decision);

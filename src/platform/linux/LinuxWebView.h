@@ -11,8 +11,9 @@
 namespace brindlow::lnx {
 
 // A transparent WebKitGTK view with no context menu. Only the main frame may hold a document:
-// every other frame's main resource is refused, which is what makes the channels' frame facts
-// true (see LinuxWebViewConfig).
+// every other frame's main resource is refused. That is the second wall around the channels; the
+// first, which also holds for frames that never load a resource, is the frame guard (see
+// LinuxWebViewConfig).
 class LinuxWebView final : public platform::WebView {
  public:
   explicit LinuxWebView(std::shared_ptr<LinuxWebViewConfig> config);

@@ -31,7 +31,12 @@ nlohmann::json readBody(JSCValue* value) {
 LinuxWebViewConfig::LinuxWebViewConfig(WebKitWebContext* context)
     : context_(WEBKIT_WEB_CONTEXT(g_object_ref(context))),
       contentManager_(webkit_user_content_manager_new()),
-      settings_(webkit_settings_new()) {
+      settings_(webkit_settings_new()),
+      frameGuard_(context_.get(), [this] {
+        LinuxFrameGuard::Channels names;
+        for (const auto& [name, channel] : channels_) (channel->withReply ? names.calls : names.posts).push_back(name);
+        return names;
+      }) {
   g_object_set_data(G_OBJECT(contentManager_.get()), kConfigKey, this);
 }
 
@@ -129,6 +134,7 @@ void LinuxWebViewConfig::attachView(WebKitWebView* view) {
   if (view_) g_object_remove_weak_pointer(G_OBJECT(view_), &view_);
   view_ = view;
   if (view_) g_object_add_weak_pointer(G_OBJECT(view_), &view_);
+  frameGuard_.watch(view);
 }
 
 std::shared_ptr<platform::SchemeHandler> LinuxWebViewConfig::schemeHandler(std::string_view scheme) const {
@@ -139,8 +145,8 @@ std::shared_ptr<platform::SchemeHandler> LinuxWebViewConfig::schemeHandler(std::
 platform::ScriptMessage LinuxWebViewConfig::message(JSCValue* value) const {
   platform::ScriptMessage message;
   message.body = readBody(value);
-  // Only the main frame holds a document (LinuxWebView refuses the others), so it sent this.
-  if (view_) {
+  // Every other frame's channels are closed while the guard runs, so the main frame sent this.
+  if (view_ && frameGuard_.closesSubframes()) {
     message.frame.isMainFrame = true;
     const char* uri = webkit_web_view_get_uri(WEBKIT_WEB_VIEW(view_));
     if (auto url = uri ? parseUrl(uri) : std::nullopt) {

@@ -8,6 +8,7 @@
 #include <webkit2/webkit2.h>
 
 #include "platform/WebViewConfig.h"
+#include "platform/linux/LinuxFrameGuard.h"
 
 namespace brindlow::lnx {
 
@@ -23,11 +24,13 @@ using ObjectPtr = std::unique_ptr<T, Unref>;
 }  // namespace web
 
 // The user content manager with the channels, the settings and the private schemes a web view is
-// built with. Frame facts: the UI-process signals say nothing about the sending frame. The web view
-// refuses every document that is not the main frame's (see LinuxWebView), so every message comes
-// from the main frame, whose scheme and host are read from the view's address. A subframe of the
-// page's own origin without a document of its own (about:blank, srcdoc) can still post, but such a
-// frame can reach the main frame's channels through `parent` anyway, so it adds no reach.
+// built with. Frame facts: the UI-process signals say nothing about the sending frame. In the page's
+// process the frame guard closes the channels of every frame but the main one, whatever kind of frame
+// it is (see LinuxFrameGuard), and the web view refuses every subframe document besides; so while the
+// guard runs, a message comes from the main frame, whose scheme and host are read from the view's
+// address. Until the guard has said it runs, no message counts as the main frame's. A script in a
+// subframe of the page's own origin can still call the main frame's own handlers through `parent`:
+// that is the main frame's channel, as on any engine.
 class LinuxWebViewConfig final : public platform::WebViewConfig {
  public:
   explicit LinuxWebViewConfig(WebKitWebContext* context);
@@ -81,6 +84,7 @@ class LinuxWebViewConfig final : public platform::WebViewConfig {
   gpointer view_ = nullptr;  // weak: cleared by GObject when the view goes
   std::map<std::string, std::unique_ptr<Channel>, std::less<>> channels_;
   std::map<std::string, std::shared_ptr<platform::SchemeHandler>, std::less<>> schemeHandlers_;
+  LinuxFrameGuard frameGuard_;
 };
 
 }  // namespace brindlow::lnx
