@@ -75,7 +75,9 @@ gboolean LinuxFrameGuard::onUserMessage(WebKitWebView*, WebKitUserMessage* messa
   gboolean closing = FALSE;
   if (parameters && g_variant_is_of_type(parameters, G_VARIANT_TYPE("(b)"))) g_variant_get(parameters, "(b)", &closing);
   // One frame left open is enough to stop trusting anything from this view.
-  if (self->state_ != State::broken) self->state_ = closing ? State::closing : State::broken;
+  if (self->state_ == State::broken) return TRUE;
+  self->state_ = closing ? State::closing : State::broken;
+  if (!closing) g_warning("the frame guard left a frame's channels open: the page's channels stay closed");
   return TRUE;
 }
 

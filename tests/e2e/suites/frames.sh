@@ -1,9 +1,11 @@
 # shellcheck shell=bash
-# Only the page's main frame is heard. Frames of every kind (no source, about:blank, filled by
-# document.write, srcdoc, a sandboxed srcdoc and a data: document of other origins, a document of the
-# page's own origin) try "pet.frame", "log" and "save.write" through their own window.webkit: the
-# pet stays where the main frame put it, the save file keeps the main frame's text, no line is
-# logged, and every request that was made is answered "origin".
+# Only the page's main frame is heard. Frames of every kind try "pet.frame", "log" and "save.write"
+# through their own window.webkit: no source, about:blank, filled by document.write, nested in another
+# frame, srcdoc, a sandboxed srcdoc and a data: document (other origins), a document of the page's own
+# origin. The pet stays where the main frame put it, the save file keeps the main frame's text, no
+# line is logged, and every request that was made is answered "origin". Frames that load a document
+# of their own are refused before they run (navigation policy, response refusal); the others run and
+# meet the frame guard.
 export BRINDLOW_RESOURCES=$ROOT/tests/e2e/bundles/frames
 startDesktop
 launch brindlow
@@ -17,7 +19,7 @@ check "the main frame is heard: hello, log line, pet.frame and save.write" \
   sh -c "jq -e '.helloProtocol == 6 and .saveReply.ok' '$SAVE' > /dev/null &&
          grep -q '^io.github.brindlow.Brindlow: web: e2e main frame log$' '$WORK/brindlow.err'"
 
-for kind in nosrc blank written; do
+for kind in nosrc blank written nested; do
   seen=$(jq -c ".frames.$kind | {origin, save, hello, chain, afterTampering}" "$SAVE" 2> /dev/null)
   check "a frame ($kind) that runs has its requests answered \"origin\" and no way to the real handlers ($seen)" \
     saved ".frames.$kind | .save.error == \"origin\" and .hello.error == \"origin\"
