@@ -33,6 +33,9 @@ class KeyTap {
   // Creates and at once drops a tap: whether listening works right now.
   virtual bool probeListenTap() = 0;
   virtual std::optional<std::string> inputSettingsUrl() const = 0;
+  // True where no system permission exists and the user's yes is itself the permission: then every
+  // request records it again (not only the first ever), and listen access is exactly the preflight.
+  virtual bool consentIsPermission() const { return false; }
 };
 
 }  // namespace brindlow::platform

@@ -10,7 +10,7 @@ namespace brindlow::platform {
 // One on-screen window as the desktop lists it; a missing or mistyped field is nullopt.
 struct RawWindowEntry {
   std::optional<int64_t> number;
-  std::optional<int32_t> ownerPid;
+  std::optional<int32_t> ownerPid;  // this process's for its own windows; nullopt when unknown
   std::optional<int64_t> layer;
   std::optional<double> alpha;
   std::optional<GRect> bounds;  // page coordinates

@@ -11,7 +11,7 @@ namespace {
 constexpr double maxCoordinate = 100000;
 constexpr double minAlpha = 0.05;
 
-// Written so that a NaN fails every test.
+// Written so that a NaN fails every test. A window whose owner is unknown is not ours.
 bool passes(const RawWindow& w, int32_t ownPid) {
   const GRect& b = w.bounds;
   return w.layer == 0 && w.pid != ownPid && w.alpha > minAlpha && std::isfinite(b.x) && std::isfinite(b.y) &&

@@ -47,10 +47,11 @@ void InputPermission::refresh() {
 
 PermissionInfo InputPermission::request() {
   if (!isGranted()) {
-    if (!defaults_.boolForKey(kAsked)) {
-      defaults_.setBool(kAsked, true);
-      keyTap_.requestListenAccess();
-    }
+    const bool firstAsk = !defaults_.boolForKey(kAsked);
+    if (firstAsk) defaults_.setBool(kAsked, true);
+    // A system that prompts asks once per user; a yes that is the permission itself can be given
+    // again after it was withdrawn.
+    if (firstAsk || keyTap_.consentIsPermission()) keyTap_.requestListenAccess();
     openSettings();
     pollUntil_ = loop_.now() + pollWindow;
     if (!pollWork_.isPending()) schedulePoll();

@@ -15,7 +15,9 @@ KeyCounter::~KeyCounter() { stop(); }
 
 bool KeyCounter::start() {
   if (tap_) return true;
-  if (!keyTap_.preflightListenAccess() && !defaults_.boolForKey("perm.inputAsked")) return false;
+  // Where the user's yes is the permission, having asked once is no reason to try a tap.
+  if (!keyTap_.preflightListenAccess() && (keyTap_.consentIsPermission() || !defaults_.boolForKey("perm.inputAsked")))
+    return false;
   std::weak_ptr<KeyCounter> weak = weak_from_this();
   tap_ = keyTap_.createListenTap([weak, &loop = loop_](const platform::KeyTapEvent& event) {
     if (!loop.isMainThread()) std::abort();

@@ -27,18 +27,25 @@ class FakeKeyTap : public platform::KeyTap {
     ++preflightCalls;
     return preflight;
   }
-  void requestListenAccess() override { ++requestCalls; }
+  void requestListenAccess() override {
+    ++requestCalls;
+    if (consentMode) preflight = true;
+  }
   std::unique_ptr<platform::KeyTapHandle> createListenTap(std::function<void(const platform::KeyTapEvent&)> handler) override;
   bool probeListenTap() override {
     ++probeCalls;
-    return probeResult;
+    return consentMode ? preflight : probeResult;
   }
   std::optional<std::string> inputSettingsUrl() const override { return settingsUrl; }
+  bool consentIsPermission() const override { return consentMode; }
 
   // Drivers.
   bool preflight = false;
   bool probeResult = false;
   bool failCreate = false;
+  // Plays a desktop where the user's yes is the permission: a request records it in `preflight`,
+  // which the probe then reads too; clearing `preflight` withdraws it.
+  bool consentMode = false;
   std::optional<std::string> settingsUrl =
       "x-apple.systempreferences:com.apple.preference.security?Privacy_ListenEvent";
   void emitKeyDown(bool autorepeat = false);

@@ -5,33 +5,45 @@
 
 #include "platform/KeyTap.h"
 #include "platform/MainLoop.h"
+#include "platform/linux/GlibUtil.h"
 
 namespace brindlow::lnx {
 
 // Key-down listening through XInput 2 raw key presses of the master keyboards. X11 has no permission
-// for this: any client may listen, so listen access stands for the user's own agreement.
+// for this: any client may listen, so listen access is the user's own yes, recorded by the request in
+// a file of its own ($XDG_CONFIG_HOME/brindlow/input-consent). Deleting that file withdraws it: the
+// taps drop keys from then on, and the next preflight or probe reads no access.
 class LinuxKeyTap : public platform::KeyTap {
  public:
-  explicit LinuxKeyTap(platform::MainLoop& loop);
+  // `consentPath` replaces the consent file (for tests).
+  explicit LinuxKeyTap(platform::MainLoop& loop, std::optional<std::string> consentPath = std::nullopt);
+  ~LinuxKeyTap() override;
+  LinuxKeyTap(const LinuxKeyTap&) = delete;
+  LinuxKeyTap& operator=(const LinuxKeyTap&) = delete;
 
-  bool preflightListenAccess() override { return available_; }
-  void requestListenAccess() override { consented_ = true; }
+  bool preflightListenAccess() override { return available_ && consentStored(); }
+  void requestListenAccess() override;
+  // Null without the user's yes: nothing listens before it.
   [[nodiscard]] std::unique_ptr<platform::KeyTapHandle> createListenTap(
       std::function<void(const platform::KeyTapEvent&)> handler) override;
-  bool probeListenTap() override { return available_; }
+  bool probeListenTap() override { return preflightListenAccess(); }
   std::optional<std::string> inputSettingsUrl() const override { return std::nullopt; }
+  bool consentIsPermission() const override { return true; }
 
   // While the session is locked or not the active one, key downs are dropped: the keys then belong to
   // the lock screen or to another user.
   void setSessionAway(bool away) { *away_ = away; }
 
-  // Whether the user went through the request; nothing else on X11 asks for it.
-  bool listenConsented() const { return consented_; }
-
  private:
+  // Reads the file again; the taps see the answer at once.
+  bool consentStored();
+  static void onConsentFileChanged(GFileMonitor*, GFile*, GFile*, GFileMonitorEvent, gpointer self);
+
   platform::MainLoop& loop_;
   bool available_ = false;
-  bool consented_ = false;
+  std::string consentPath_;
+  std::shared_ptr<bool> consent_ = std::make_shared<bool>(false);
+  GObjectPtr<GFileMonitor> consentMonitor_;
   std::shared_ptr<bool> away_ = std::make_shared<bool>(false);
 };
 

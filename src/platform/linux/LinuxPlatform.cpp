@@ -18,6 +18,7 @@
 #include "platform/linux/LinuxProcessInfo.h"
 #include "platform/linux/LinuxResources.h"
 #include "platform/linux/LinuxScreens.h"
+#include "platform/linux/LinuxScreensAsleep.h"
 #include "platform/linux/LinuxStatusBar.h"
 #include "platform/linux/LinuxSystemEvents.h"
 #include "platform/linux/LinuxWebEngine.h"
@@ -63,6 +64,7 @@ struct LinuxPlatform::Services {
   LinuxWebEngine webEngine;
   LinuxStatusBar statusBar{kApplicationId, resources.pathForResource("icons", "")};
   LinuxSystemEvents systemEvents{loop};
+  LinuxScreensAsleep screensAsleep{systemEvents};  // what the core sees: screens asleep, then the rest
   bool locked = false;
   bool inactive = false;
   std::vector<platform::Subscription> sessionWatch;
@@ -109,7 +111,7 @@ platform::Platform LinuxPlatform::platform() {
   p.keyTap = &s.keyTap;
   p.windowList = &s.windowList;
   p.statusBar = &s.statusBar;
-  p.systemEvents = &s.systemEvents;
+  p.systemEvents = &s.screensAsleep;
   p.defaults = &s.defaults;
   p.fileSystem = &s.files;
   p.loginItems = &s.loginItems;

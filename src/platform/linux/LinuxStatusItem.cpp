@@ -3,6 +3,8 @@
 #include <exception>
 #include <utility>
 
+#include "platform/linux/LinuxCoordinates.h"
+
 namespace brindlow::lnx {
 namespace {
 
@@ -86,14 +88,55 @@ void closeNotification(GDBusConnection* bus, guint32 id) {
 
 }  // namespace
 
+// The indicator class with its fallback hooks overridden, so that the item learns which icon the
+// library made for an XEmbed tray (the hooks are the library's documented way to change the fallback).
+struct FallbackWatch {
+  static constexpr const char* kItemKey = "brindlow-status-item";
+  static inline GtkStatusIcon* (*parentFallback)(AppIndicator*) = nullptr;
+  static inline void (*parentUnfallback)(AppIndicator*, GtkStatusIcon*) = nullptr;
+
+  static GType type() {
+    static const GType type = [] {
+      GTypeQuery query;
+      g_type_query(APP_INDICATOR_TYPE, &query);
+      return g_type_register_static_simple(APP_INDICATOR_TYPE, "BrindlowIndicator", query.class_size, classInit,
+                                           query.instance_size, nullptr, GTypeFlags(0));
+    }();
+    return type;
+  }
+
+  static void classInit(gpointer klass, gpointer) {
+    auto* c = APP_INDICATOR_CLASS(klass);
+    parentFallback = c->fallback;
+    parentUnfallback = c->unfallback;
+    c->fallback = fallback;
+    c->unfallback = unfallback;
+  }
+
+  static LinuxStatusItem* itemOf(AppIndicator* indicator) {
+    return static_cast<LinuxStatusItem*>(g_object_get_data(G_OBJECT(indicator), kItemKey));
+  }
+
+  static GtkStatusIcon* fallback(AppIndicator* indicator) {
+    GtkStatusIcon* icon = parentFallback != nullptr ? parentFallback(indicator) : nullptr;
+    if (auto* item = itemOf(indicator)) item->setFallbackIcon(icon);
+    return icon;
+  }
+
+  static void unfallback(AppIndicator* indicator, GtkStatusIcon* icon) {
+    if (auto* item = itemOf(indicator)) item->setFallbackIcon(nullptr);
+    if (parentUnfallback != nullptr) parentUnfallback(indicator, icon);
+  }
+};
+
 LinuxStatusItem::LinuxStatusItem(std::string applicationId, std::optional<std::string> iconDirectory)
     : applicationId_(std::move(applicationId)), iconDirectory_(std::move(iconDirectory)) {
-  // Our own symbolic paw stands for the system's "pawprint.fill".
-  indicator_ = iconDirectory_ ? app_indicator_new_with_path(applicationId_.c_str(), kPawIcon,
-                                                            APP_INDICATOR_CATEGORY_APPLICATION_STATUS,
-                                                            iconDirectory_->c_str())
-                              : app_indicator_new(applicationId_.c_str(), kPawIcon,
-                                                  APP_INDICATOR_CATEGORY_APPLICATION_STATUS);
+  // Our own symbolic paw stands for the system's "pawprint.fill". What app_indicator_new does, on
+  // the class that watches the fallback.
+  indicator_ = APP_INDICATOR(g_object_new(FallbackWatch::type(), "id", applicationId_.c_str(), "category",
+                                          "ApplicationStatus", "icon-name", kPawIcon, "icon-theme-path",
+                                          iconDirectory_ ? iconDirectory_->c_str() : nullptr, nullptr));
+  g_object_set_data(G_OBJECT(indicator_), FallbackWatch::kItemKey, this);
   g_signal_connect(indicator_, APP_INDICATOR_SIGNAL_CONNECTION_CHANGED, G_CALLBACK(onConnectionChanged), this);
   // Without a menu an indicator is not shown at all.
   setMenu(buildMenu({}));
@@ -129,6 +172,23 @@ LinuxStatusItem::~LinuxStatusItem() { remove(); }
 void LinuxStatusItem::onConnectionChanged(AppIndicator*, gboolean connected, gpointer self) {
   static_cast<LinuxStatusItem*>(self)->registered_ = connected;
 }
+
+void LinuxStatusItem::setFallbackIcon(GtkStatusIcon* icon) { fallbackIcon_ = icon; }
+
+G_GNUC_BEGIN_IGNORE_DEPRECATIONS  // GtkStatusIcon is what the library's fallback is made of
+
+bool LinuxStatusItem::embedded() const {
+  return fallbackIcon_ != nullptr && gtk_status_icon_is_embedded(fallbackIcon_);
+}
+
+std::optional<GRect> LinuxStatusItem::buttonScreenRect() const {
+  GdkRectangle area{};
+  if (registered_ || !embedded() || !gtk_status_icon_get_geometry(fallbackIcon_, nullptr, &area, nullptr))
+    return std::nullopt;
+  return rootToPage(GRect{double(area.x), double(area.y), double(area.width), double(area.height)});
+}
+
+G_GNUC_END_IGNORE_DEPRECATIONS
 
 void LinuxStatusItem::setMenu(GtkWidget* menu) {
   g_object_ref_sink(menu);
@@ -255,6 +315,8 @@ void LinuxStatusItem::remove() {
   if (rebuild_) g_source_remove(rebuild_);
   rebuild_ = 0;
   g_signal_handlers_disconnect_by_data(indicator_, this);
+  g_object_set_data(G_OBJECT(indicator_), FallbackWatch::kItemKey, nullptr);
+  fallbackIcon_ = nullptr;
   app_indicator_set_status(indicator_, APP_INDICATOR_STATUS_PASSIVE);
   g_object_unref(indicator_);
   indicator_ = nullptr;

@@ -30,8 +30,9 @@ GtkWidget* buildMenu(const platform::MenuModel& model);
 
 // The tray item: an ayatana app indicator. Hosts read the exported menu whenever they like and
 // seldom say when it opens, so the menu is rebuilt from the provider (on a later turn) whenever the
-// core says what it shows has changed. The hint is a desktop notification; the button's place on
-// screen is never known.
+// core says what it shows has changed. The hint is a desktop notification. Registered with a
+// StatusNotifier host, the button's place on screen is never known; without one, the library falls
+// back to an XEmbed tray icon, which is seen once a tray embeds it, at the place the tray gives it.
 class LinuxStatusItem final : public platform::StatusItem {
  public:
   LinuxStatusItem(std::string applicationId, std::optional<std::string> iconDirectory);
@@ -47,9 +48,9 @@ class LinuxStatusItem final : public platform::StatusItem {
   void setToolTip(std::string_view tip) override;
   void setMenuProvider(std::function<platform::MenuModel()> provider) override;
   void invalidateMenu() override;
-  bool isVisible() const override { return registered_; }
-  std::optional<GRect> buttonScreenRect() const override { return std::nullopt; }
-  bool knowsButtonGeometry() const override { return false; }
+  bool isVisible() const override { return registered_ || embedded(); }
+  std::optional<GRect> buttonScreenRect() const override;
+  bool knowsButtonGeometry() const override { return !registered_; }
   bool buttonWindowVisibleAndUnoccluded() const override { return isVisible(); }
   void showHint(std::string_view text) override;
   void closeHint() override;
@@ -58,6 +59,10 @@ class LinuxStatusItem final : public platform::StatusItem {
  private:
   struct Hint;
   static void onConnectionChanged(AppIndicator* indicator, gboolean connected, gpointer self);
+  friend struct FallbackWatch;
+  // The library's own XEmbed icon, while it stands in for a StatusNotifier host; null otherwise.
+  void setFallbackIcon(GtkStatusIcon* icon);
+  bool embedded() const;
   static gboolean onRebuild(gpointer self);
   void rebuildMenu();
   void setMenu(GtkWidget* menu);
@@ -69,6 +74,7 @@ class LinuxStatusItem final : public platform::StatusItem {
   std::function<platform::MenuModel()> provider_;
   guint rebuild_ = 0;
   bool registered_ = false;
+  GtkStatusIcon* fallbackIcon_ = nullptr;  // owned by the indicator
   std::string description_;
   std::string tip_;
   std::string iconPath_;

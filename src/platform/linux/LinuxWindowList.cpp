@@ -2,11 +2,14 @@
 
 #include <X11/Xatom.h>
 #include <gdk/gdkx.h>
+#include <gtk/gtk.h>
+#include <unistd.h>
 
 #include <algorithm>
 
 #include "platform/linux/LinuxCoordinates.h"
 #include "platform/linux/LinuxXProperty.h"
+#include "services/EwmhWindow.h"
 
 namespace brindlow::lnx {
 
@@ -21,8 +24,16 @@ std::optional<unsigned long> cardinal(Display* dpy, ::Window w, Atom name) {
   return values.front();
 }
 
-bool contains(const std::vector<unsigned long>& values, Atom a) {
-  return std::find(values.begin(), values.end(), a) != values.end();
+// The X ids of this process's top-level windows.
+std::set<::Window> ownWindows() {
+  std::set<::Window> own;
+  GList* toplevels = gtk_window_list_toplevels();
+  for (GList* l = toplevels; l != nullptr; l = l->next) {
+    GdkWindow* window = gtk_widget_get_window(GTK_WIDGET(l->data));
+    if (window != nullptr && GDK_IS_X11_WINDOW(window)) own.insert(GDK_WINDOW_XID(window));
+  }
+  g_list_free(toplevels);
+  return own;
 }
 
 }  // namespace
@@ -41,14 +52,7 @@ LinuxWindowList::LinuxWindowList() {
             intern("_NET_CURRENT_DESKTOP"),
             intern("_NET_WM_WINDOW_OPACITY"),
             intern("_NET_FRAME_EXTENTS"),
-            intern("_GTK_FRAME_EXTENTS"),
-            intern("_NET_WM_WINDOW_TYPE_NORMAL"),
-            intern("_NET_WM_WINDOW_TYPE_DIALOG"),
-            intern("_NET_WM_WINDOW_TYPE_DOCK"),
-            intern("_NET_WM_WINDOW_TYPE_DESKTOP"),
-            intern("_NET_WM_STATE_HIDDEN"),
-            intern("_NET_WM_STATE_ABOVE"),
-            intern("_NET_WM_STATE_BELOW")};
+            intern("_GTK_FRAME_EXTENTS")};
 }
 
 std::optional<std::vector<platform::RawWindowEntry>> LinuxWindowList::copyOnScreenWindows() {
@@ -68,10 +72,11 @@ std::optional<std::vector<platform::RawWindowEntry>> LinuxWindowList::copyOnScre
     const auto* items = reinterpret_cast<const unsigned long*>(data);
     for (unsigned long i = 0; i < count; ++i) clients[i] = items[i];
     const auto current = cardinal(dpy_, root_, atoms_.currentDesktop);
+    const std::set<::Window> own = ownWindows();
     out.emplace();
     // The stacking list runs bottom to top.
     for (auto it = clients.rbegin(); it != clients.rend(); ++it) {
-      if (auto e = entry(*it, current)) out->push_back(*e);
+      if (auto e = entry(*it, current, own)) out->push_back(*e);
     }
   }
   if (data != nullptr) XFree(data);
@@ -79,15 +84,28 @@ std::optional<std::vector<platform::RawWindowEntry>> LinuxWindowList::copyOnScre
   return out;
 }
 
+std::vector<std::string> LinuxWindowList::names(const std::vector<unsigned long>& atoms) {
+  std::vector<std::string> out;
+  for (unsigned long a : atoms) {
+    auto it = atomNames_.find(a);
+    if (it == atomNames_.end()) {
+      char* name = XGetAtomName(dpy_, a);  // null for a bad atom (the error is trapped)
+      it = atomNames_.emplace(a, name != nullptr ? name : "").first;
+      if (name != nullptr) XFree(name);
+    }
+    out.push_back(it->second);
+  }
+  return out;
+}
+
 std::optional<platform::RawWindowEntry> LinuxWindowList::entry(::Window client,
-                                                               std::optional<unsigned long> currentDesktop) const {
+                                                               std::optional<unsigned long> currentDesktop,
+                                                               const std::set<::Window>& own) {
   XWindowAttributes attributes;
   if (XGetWindowAttributes(dpy_, client, &attributes) == 0 || attributes.map_state != IsViewable) return std::nullopt;
-  const auto states = readProperty32(dpy_, client, atoms_.state, XA_ATOM);
-  if (contains(states, atoms_.stateHidden)) return std::nullopt;
-  const auto types = readProperty32(dpy_, client, atoms_.type, XA_ATOM);
-  const Atom type = types.empty() ? atoms_.typeNormal : types.front();
-  if (type == atoms_.typeDesktop) return std::nullopt;
+  const auto layer = EwmhWindow::layer(names(readProperty32(dpy_, client, atoms_.type, XA_ATOM)),
+                                       names(readProperty32(dpy_, client, atoms_.state, XA_ATOM)));
+  if (!layer) return std::nullopt;
   if (auto desktop = cardinal(dpy_, client, atoms_.desktop);
       desktop && currentDesktop && *desktop != kAllDesktops && *desktop != *currentDesktop) {
     return std::nullopt;
@@ -95,18 +113,13 @@ std::optional<platform::RawWindowEntry> LinuxWindowList::entry(::Window client,
 
   platform::RawWindowEntry e;
   e.number = static_cast<int64_t>(client);
-  if (auto pid = cardinal(dpy_, client, atoms_.pid)) e.ownerPid = static_cast<int32_t>(*pid);
-  if (type == atoms_.typeDock) {
-    e.layer = 20;
-  } else if (type != atoms_.typeNormal && type != atoms_.typeDialog) {
-    e.layer = 8;
-  } else if (contains(states, atoms_.stateAbove)) {
-    e.layer = 3;
-  } else if (contains(states, atoms_.stateBelow)) {
-    e.layer = -1;
-  } else {
-    e.layer = 0;
+  const auto self = static_cast<int32_t>(getpid());
+  if (own.contains(client)) {
+    e.ownerPid = self;
+  } else if (auto pid = cardinal(dpy_, client, atoms_.pid); pid && static_cast<int32_t>(*pid) != self) {
+    e.ownerPid = static_cast<int32_t>(*pid);  // a window not ours that claims our id is from another host
   }
+  e.layer = *layer;
   if (auto opacity = cardinal(dpy_, client, atoms_.opacity)) e.alpha = static_cast<double>(*opacity) / 4294967295.0;
 
   int x = 0, y = 0;

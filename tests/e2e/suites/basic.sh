@@ -25,9 +25,10 @@ check "hello snapshot: protocol, version and build from the bundle's info.json" 
   saved '.hello.protocol == 6 and .hello.appVersion == "7.6.5" and .hello.build == "4321" and .hello.soak == false'
 check "hello snapshot: the Xvfb screen through XRandR/GDK" \
   saved '.hello.screens | length == 1 and .[0].primary and .[0].frame == {x: 0, y: 0, w: 1280, h: 800} and .[0].scale == 1'
-check "hello snapshot: window, prefs, permission, power, visibility, no save yet" \
+check "hello snapshot: window, prefs, permission (granted by the page's perm.request), power, visibility, no save yet" \
   saved '.hello.window.mode == "pet" and .hello.window.frame.w == 200 and (.hello.prefs | has("onTop") and has("ground"))
-         and .hello.permission.input == "granted" and .hello.power.thermal == "nominal" and .hello.visibility.visible
+         and .hello.permission == {input: "notGranted", asked: false} and .permRequest.input == "granted"
+         and .hello.power.thermal == "nominal" and .hello.visibility.visible
          and .hello.save == null and .hello.saveRecovered == false'
 check "request errors reach the page as rejections (protocol, unknown)" \
   saved '.helloBadProtocol == "protocol" and .unknownType == "unknown"'

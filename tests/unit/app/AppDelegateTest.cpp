@@ -51,6 +51,31 @@ TEST_F(AppDelegateTest, LanguagePreferenceWinsOverTheSystemLanguage) {
   EXPECT_EQ(delegate->lang(), Lang::ko);
 }
 
+// A desktop where the user's yes is the permission: nothing is counted before it, the request records
+// it, and once it is withdrawn the next refresh stops the counting.
+TEST_F(AppDelegateTest, KeysAreCountedOnlyWhileTheUsersYesIsRecorded) {
+  fakes.keyTap.consentMode = true;
+  launch();
+  EXPECT_EQ(fakes.keyTap.createCalls, 0);
+  EXPECT_EQ(delegate->permission().status(), (PermissionInfo{"notGranted", false}));
+  fakes.keyTap.emitKeyDown();
+  fakes.loop.advance(2);
+  EXPECT_FALSE(delegate->bridge().pendingKeys);
+
+  delegate->status()->actions.permission();  // before the hello: the request itself
+  fakes.loop.advance(InputPermission::pollInterval);
+  EXPECT_EQ(fakes.keyTap.liveTaps(), 1u);
+  fakes.keyTap.emitKeyDown();
+  fakes.loop.advance(0.5);
+  ASSERT_TRUE(delegate->bridge().pendingKeys);
+  EXPECT_EQ(delegate->bridge().pendingKeys->n, 1);
+
+  fakes.keyTap.preflight = false;
+  delegate->permission().refresh();  // as before the menu opens
+  EXPECT_EQ(fakes.keyTap.liveTaps(), 0u);
+  EXPECT_EQ(delegate->permission().status(), (PermissionInfo{"notGranted", true}));
+}
+
 TEST_F(AppDelegateTest, StartCountsKeysAndHandsTheScreensToTheLandTerminationStopsCounting) {
   fakes.keyTap.preflight = true;
   launch();

@@ -21,7 +21,7 @@ RawWindowEntry entry(int64_t number, GRect bounds = {10, 20, 300, 200}) {
   return RawWindowEntry{number, 77, 0, std::nullopt, bounds};
 }
 
-TEST(RawWindow, NeedsNumberOwnerLayerAndBoundsButNotAlpha) {
+TEST(RawWindow, NeedsNumberLayerAndBoundsButNotOwnerOrAlpha) {
   const RawWindowEntry full = entry(5);
   auto w = RawWindow::fromEntry(full);
   ASSERT_TRUE(w);
@@ -32,7 +32,9 @@ TEST(RawWindow, NeedsNumberOwnerLayerAndBoundsButNotAlpha) {
     return RawWindow::fromEntry(e);
   };
   EXPECT_FALSE(without(&RawWindowEntry::number));
-  EXPECT_FALSE(without(&RawWindowEntry::ownerPid));
+  auto anonymous = without(&RawWindowEntry::ownerPid);
+  ASSERT_TRUE(anonymous) << "older X toolkits never say their process";
+  EXPECT_EQ(anonymous->pid, std::nullopt);
   EXPECT_FALSE(without(&RawWindowEntry::layer));
   EXPECT_FALSE(without(&RawWindowEntry::bounds));
 }
@@ -54,6 +56,7 @@ TEST(AppWindowList, FilterKeepsOnlyOrdinaryVisibleSaneWindowsOfOthers) {
       {"alpha 0.06", with([](auto& e) { e.alpha = 0.06; }), true},
       {"alpha NaN", with([](auto& e) { e.alpha = kNaN; }), false},
       {"own process", with([](auto& e) { e.ownerPid = kOwnPid; }), false},
+      {"owner unknown", RawWindowEntry{1, std::nullopt, 0, std::nullopt, GRect{10, 20, 300, 200}}, true},
       {"layer 3", with([](auto& e) { e.layer = 3; }), false},
       {"width 0", entry(1, {0, 0, 0, 10}), false},
       {"height 0", entry(1, {0, 0, 10, 0}), false},
@@ -90,6 +93,17 @@ TEST(AppWindowList, ReadListsTheFrontmost32InOrderAndSkipsBrokenEntries) {
     EXPECT_EQ(windows[i], (AppWindow{int64_t(100 + i), double(i), 2.0 * i, 300, 200}));
   }
   EXPECT_TRUE(log.lines().empty());
+}
+
+TEST(AppWindowList, ReadKeepsWindowsWithoutAnOwnerAndDropsOurs) {
+  fake::FakeWindowList list;
+  list.setEntries({RawWindowEntry{1, std::nullopt, 0, std::nullopt, GRect{0, 0, 300, 200}},
+                   RawWindowEntry{2, kOwnPid, 0, std::nullopt, GRect{0, 0, 200, 200}},
+                   entry(3)});
+  const auto windows = AppWindowList::read(list, kOwnPid);
+  ASSERT_EQ(windows.size(), 2u);
+  EXPECT_EQ(windows[0].id, 1);
+  EXPECT_EQ(windows[1].id, 3);
 }
 
 TEST(AppWindowList, UnavailableListReadsEmptyAndLogsOncePerRun) {

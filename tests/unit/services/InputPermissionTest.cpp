@@ -87,6 +87,24 @@ TEST_F(InputPermissionTest, FirstRequestAsksOnceOpensSettingsAndPolls) {
   EXPECT_TRUE(changes.empty()) << "the first status is the baseline";
 }
 
+// Where the user's yes is the permission, a yes withdrawn later can be given again by a request.
+TEST_F(InputPermissionTest, AYesThatIsThePermissionIsRecordedByEveryRequestWhileNotGranted) {
+  tap.consentMode = true;
+  tap.settingsUrl.reset();
+  EXPECT_EQ(permission->status(), kNotGranted);
+  EXPECT_EQ(tap.probeCalls, 0);
+  EXPECT_EQ(permission->request(), kGrantedAsked);
+  EXPECT_EQ(tap.requestCalls, 1);
+  EXPECT_EQ(permission->request(), kGrantedAsked);
+  EXPECT_EQ(tap.requestCalls, 1) << "nothing to record while granted";
+
+  tap.preflight = false;  // withdrawn
+  loop.advance(2);
+  EXPECT_EQ(permission->status(), kNotGrantedAsked) << "the probe reads the withdrawal too";
+  EXPECT_EQ(permission->request(), kGrantedAsked);
+  EXPECT_EQ(tap.requestCalls, 2);
+}
+
 TEST_F(InputPermissionTest, PollingEndsAtTheFirstTickAfterTheLatestDeadline) {
   permission->request();
   loop.advance(119.5);

@@ -148,6 +148,19 @@ TEST_F(KeyCounterTest, StartNeedsAccessOrAnEarlierRequest) {
   EXPECT_EQ(tap.liveTaps(), 1u);
 }
 
+TEST_F(KeyCounterTest, WhereTheYesIsThePermissionOnlyTheYesStartsATap) {
+  tap.consentMode = true;
+  tap.preflight = false;
+  defaults.setBool("perm.inputAsked", true);  // asked once, the yes withdrawn since
+  EXPECT_FALSE(counter->start());
+  EXPECT_EQ(tap.createCalls, 0);
+  EXPECT_TRUE(log.lines().empty());
+
+  tap.requestListenAccess();
+  EXPECT_TRUE(counter->start());
+  EXPECT_EQ(tap.liveTaps(), 1u);
+}
+
 TEST_F(KeyCounterTest, CreateFailureLogsOnceAndALaterStartRetries) {
   tap.failCreate = true;
   EXPECT_FALSE(counter->start());
