@@ -87,6 +87,7 @@ goOn
 waitPhase bad
 check "refused frames never reach the window (seen: $(where))" at 200 200 "-60,650,200x200"
 check "a refused frame is logged once" test "$(grep -c 'pet.frame: wrong size or value, ignored' "$WORK/brindlow.err")" -eq 1
+check "no move by someone else was seen so far" sh -c "! grep -q 'window: moved or resized' '$WORK/brindlow.err'"
 pet=$(ourWindow 200 200)
 xdotool windowmove "$pet" 500 100 windowsize "$pet" 300 250 2> /dev/null
 sleep 0.8
