@@ -47,10 +47,13 @@ startDesktop() {
     finish
   fi
   export DISPLAY=:$(head -1 "$WORK/display")
+  # Each with its own compositor where it has one; openbox gets xcompmgr below.
   case $wm in
-    openbox) openbox > "$WORK/wm.log" 2>&1 & ;;
     none) return 0 ;;
-    *) "$wm" > "$WORK/wm.log" 2>&1 & ;;
+    xfwm4) xfwm4 --compositor=on > "$WORK/wm.log" 2>&1 & ;;
+    mutter*) $wm --replace > "$WORK/wm.log" 2>&1 & ;;
+    marco) marco --composite --replace > "$WORK/wm.log" 2>&1 & ;;
+    *) $wm > "$WORK/wm.log" 2>&1 & ;;
   esac
   PIDS+=($!)
   waitFor 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || fail "$wm starts"
