@@ -6,9 +6,11 @@
 #include <cstdio>
 #include <utility>
 
-
 // X11 last: its macros must not reach the headers above.
+#include <X11/Xatom.h>
 #include <gdk/gdkx.h>
+
+#include "platform/linux/LinuxXProperty.h"
 
 namespace brindlow::lnx {
 
@@ -125,9 +127,10 @@ void LinuxApplication::showTaskbarEntry() {
   gtk_window_set_icon_name(window, "brindlow");
   gtk_window_set_default_size(window, 1, 1);
   gtk_window_set_focus_on_map(window, FALSE);
-  g_signal_connect(taskbarEntry_, "window-state-event", G_CALLBACK(onWindowState), this);
+  gtk_widget_add_events(taskbarEntry_, GDK_PROPERTY_CHANGE_MASK);
+  g_signal_connect(taskbarEntry_, "property-notify-event", G_CALLBACK(onEntryProperty), this);
   g_signal_connect(taskbarEntry_, "delete-event", G_CALLBACK(onDelete), this);
-  entryIconified_ = true;
+  entryHidden_ = false;
   gtk_window_iconify(window);  // before mapping: it maps straight into the taskbar
   gtk_widget_show(taskbarEntry_);
 }
@@ -139,12 +142,22 @@ void LinuxApplication::removeTaskbarEntry() {
   gtk_widget_destroy(entry);
 }
 
-gboolean LinuxApplication::onWindowState(GtkWidget*, GdkEventWindowState* event, gpointer data) {
+// A restore is the window manager taking _NET_WM_STATE_HIDDEN away. GDK's own iconified state is no
+// guide: it also ends at a MapNotify, and a compositing manager (mutter) maps minimized windows.
+gboolean LinuxApplication::onEntryProperty(GtkWidget* widget, GdkEventProperty* event, gpointer data) {
   auto* self = static_cast<LinuxApplication*>(data);
-  if ((event->changed_mask & GDK_WINDOW_STATE_ICONIFIED) == 0) return FALSE;
-  const bool iconified = (event->new_window_state & GDK_WINDOW_STATE_ICONIFIED) != 0;
-  const bool restored = self->entryIconified_ && !iconified;
-  self->entryIconified_ = iconified;
+  if (event->atom != gdk_atom_intern_static_string("_NET_WM_STATE")) return FALSE;
+  GdkWindow* window = gtk_widget_get_window(widget);
+  if (window == nullptr || !GDK_IS_X11_WINDOW(window)) return FALSE;
+  GdkDisplay* display = gdk_window_get_display(window);
+  const Atom hiddenAtom = gdk_x11_get_xatom_by_name_for_display(display, "_NET_WM_STATE_HIDDEN");
+  bool hidden = false;
+  for (unsigned long atom : readProperty32(GDK_DISPLAY_XDISPLAY(display), GDK_WINDOW_XID(window),
+                                           gdk_x11_get_xatom_by_name_for_display(display, "_NET_WM_STATE"), XA_ATOM)) {
+    hidden = hidden || atom == hiddenAtom;
+  }
+  const bool restored = self->entryHidden_ && !hidden;
+  self->entryHidden_ = hidden;
   if (restored) self->later(&LinuxApplication::reopenFromTaskbar);
   return FALSE;
 }

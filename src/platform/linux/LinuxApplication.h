@@ -50,7 +50,7 @@ class LinuxApplication : public platform::Application {
                           const gchar* method, GVariant* parameters, GDBusMethodInvocation* invocation,
                           gpointer self);
   bool hasVisibleWindows() const;
-  static gboolean onWindowState(GtkWidget* widget, GdkEventWindowState* event, gpointer self);
+  static gboolean onEntryProperty(GtkWidget* widget, GdkEventProperty* event, gpointer self);
   static gboolean onDelete(GtkWidget* widget, GdkEvent* event, gpointer self);
 
   platform::MainLoop& loop_;
@@ -61,7 +61,7 @@ class LinuxApplication : public platform::Application {
   bool awaitingReply_ = false;
   std::optional<bool> heldReply_;
   GtkWidget* taskbarEntry_ = nullptr;
-  bool entryIconified_ = false;
+  bool entryHidden_ = false;  // as the window manager last said (_NET_WM_STATE_HIDDEN)
   std::vector<guint> signalSources_;
   GObjectPtr<GDBusConnection> bus_;
   guint busObject_ = 0;
