@@ -44,10 +44,24 @@ void HitTester::setRects(const std::vector<GRect>& pageRects) {
   update();
 }
 
+GPoint HitTester::readPointer() {
+  lastPointer_ = ScreenGeometry::mouseTopLeft(screens_);
+  return *lastPointer_;
+}
+
 void HitTester::update() {
+  if (panel.expired()) return;
+  evaluate(readPointer());
+}
+
+void HitTester::updateAfterMove() {
+  if (panel.expired()) return;
+  evaluate(lastPointer_ ? *lastPointer_ : readPointer());
+}
+
+void HitTester::evaluate(GPoint pointer) {
   auto p = panel.lock();
   if (!p) return;
-  const GPoint pointer = ScreenGeometry::mouseTopLeft(screens_);
   const GRect frame = currentWebFrame(*p);
   const bool accept = p->isVisible() && (forceAccept_ || HitTest::contains(rects, pointer, frame));
   if (p->ignoresMouseEvents() == accept) p->setIgnoresMouseEvents(!accept);
@@ -85,7 +99,7 @@ void HitTester::trailingFired() {
   if (!nearInside_) return;
   auto p = panel.lock();
   if (!p) return;
-  const GPoint pointer = ScreenGeometry::mouseTopLeft(screens_);
+  const GPoint pointer = readPointer();
   const GRect frame = currentWebFrame(*p);
   lastNearSent_ = 0;
   updateNear(p.get(), pointer, frame);

@@ -45,6 +45,9 @@ class HitTester : public std::enable_shared_from_this<HitTester> {
   void setRects(const std::vector<GRect>& pageRects);
   // Re-evaluates click-through and pointer-near for the current pointer; touches the panel only on a flip.
   void update();
+  // The same after the pet moved under a pointer that did not: with the pointer position the last
+  // update read (read now only when none was), so a walking pet costs no pointer query per step.
+  void updateAfterMove();
   // Installs the global mouse-moved monitor once.
   void start();
   // Removes the monitor and cancels the pending trailing report.
@@ -56,6 +59,8 @@ class HitTester : public std::enable_shared_from_this<HitTester> {
 
  private:
   GRect currentWebFrame(const platform::PetPanel& panel) const;
+  void evaluate(GPoint pointer);
+  GPoint readPointer();
   void updateNear(const platform::PetPanel* panel, GPoint pointer, GRect frame);
   void trailingFired();
 
@@ -67,6 +72,7 @@ class HitTester : public std::enable_shared_from_this<HitTester> {
   bool nearInside_ = false;
   platform::Seconds lastNearSent_ = 0;
   platform::TaskHandle nearTrailing_;
+  std::optional<GPoint> lastPointer_;  // as the last read found it
 };
 
 }  // namespace brindlow

@@ -279,7 +279,7 @@ void PetWindowController::applyPetFrame(GRect r) {
     if (!userHidden_) panel_->orderFrontRegardless();
     reportShown(!userHidden_);
   }
-  hitTester_->update();
+  hitTester_->updateAfterMove();
   scheduleOffscreenCheck(kCheckAfterPlacement);
 }
 

@@ -25,7 +25,10 @@ class FakeScreens : public platform::Screens {
   static platform::DisplayInfo defaultDisplay();
 
   std::vector<platform::DisplayInfo> displays() const override;
-  GPoint pointerLocation() const override { return pointer_; }
+  GPoint pointerLocation() const override {
+    ++pointerReads_;
+    return pointer_;
+  }
   uint32_t pressedMouseButtons() const override { return buttons_; }
   platform::Subscription onParametersChanged(std::function<void()> handler) override;
 
@@ -38,6 +41,7 @@ class FakeScreens : public platform::Screens {
 
   // Inspection.
   int displaysReads() const { return displaysReads_; }
+  int pointerReads() const { return pointerReads_; }
   std::size_t subscriberCount() const { return handlers_.size(); }
 
  private:
@@ -45,6 +49,7 @@ class FakeScreens : public platform::Screens {
   GPoint pointer_{720, 450};
   uint32_t buttons_ = 0;
   mutable int displaysReads_ = 0;
+  mutable int pointerReads_ = 0;
   uint64_t nextId_ = 1;
   std::map<uint64_t, std::function<void()>> handlers_;
   std::shared_ptr<bool> alive_;

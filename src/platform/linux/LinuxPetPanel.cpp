@@ -1,5 +1,6 @@
 #include "platform/linux/LinuxPetPanel.h"
 
+#include <X11/Xatom.h>
 #include <gdk/gdkx.h>
 
 #include <cmath>
@@ -7,6 +8,8 @@
 
 #include "platform/linux/GlibUtil.h"
 #include "platform/linux/LinuxCoordinates.h"
+#include "platform/linux/LinuxHolderBox.h"
+#include "platform/linux/LinuxXProperty.h"
 #include "platform/linux/LinuxWebViewWidget.h"
 
 namespace brindlow::lnx {
@@ -23,18 +26,15 @@ int pixels(double v) { return static_cast<int>(std::lround(v)); }
 LinuxPetPanel::LinuxPetPanel(platform::MainLoop& loop, std::shared_ptr<WindowStack> stack)
     : LinuxWindow(loop, std::move(stack), kInitialFrame), occlusionHandlers_(loop), backingHandlers_(loop) {
   GtkWidget* win = top_.widget();
-  fixed_ = gtk_fixed_new();
-  gtk_container_add(GTK_CONTAINER(win), fixed_);
-  gtk_widget_show(fixed_);
-  top_.onContentSize = [this](int w, int h) {
-    gtk_widget_set_size_request(fixed_, w, h);
-    placeWebView();
-  };
+  holder_ = holderBoxNew();
+  gtk_container_add(GTK_CONTAINER(win), holder_);
+  gtk_widget_show(holder_);
+  top_.onContentSize = [this](int, int) { placeWebView(); };
   // Destroying the window would destroy the web view with it; the web engine still owns that.
   top_.beforeDestroy = [this] { releaseWebView(); };
   top_.applyFrame();
   top_.setCollectionBehavior(platform::canJoinAllSpaces | platform::stationary | platform::ignoresCycle);
-  gtk_widget_add_events(win, kPointerEvents | GDK_VISIBILITY_NOTIFY_MASK | GDK_STRUCTURE_MASK);
+  gtk_widget_add_events(win, kPointerEvents | GDK_VISIBILITY_NOTIFY_MASK | GDK_STRUCTURE_MASK | GDK_BUTTON_PRESS_MASK);
   connectPointerSignals(win);
   g_signal_connect(win, "map-event", G_CALLBACK(onMapChange), this);
   g_signal_connect(win, "unmap-event", G_CALLBACK(onMapChange), this);
@@ -57,11 +57,15 @@ void LinuxPetPanel::connectPointerSignals(GtkWidget* widget) {
   for (const char* signal : {"motion-notify-event", "enter-notify-event", "leave-notify-event"}) {
     g_signal_connect(widget, signal, G_CALLBACK(onPointerEvent), this);
   }
+  g_signal_connect(widget, "button-press-event", G_CALLBACK(onButtonPress), this);
 }
 
 void LinuxPetPanel::setAllowsKey(bool allows) {
   allowsKey_ = allows;
-  if (GtkWidget* win = top_.widget()) gtk_window_set_accept_focus(GTK_WINDOW(win), allows);
+  GtkWidget* win = top_.widget();
+  if (win == nullptr) return;
+  gtk_window_set_accept_focus(GTK_WINDOW(win), allows);
+  if (!allows) giveKeyBack();
 }
 
 bool LinuxPetPanel::isKey() const {
@@ -69,16 +73,49 @@ bool LinuxPetPanel::isKey() const {
   return win != nullptr && gtk_window_is_active(GTK_WINDOW(win));
 }
 
+// No window manager hands an override-redirect window the focus, so the panel takes it itself and
+// remembers the active window to give it back to.
 void LinuxPetPanel::makeKey() {
   GtkWidget* win = top_.widget();
-  if (!allowsKey_ || win == nullptr) return;
-  GdkWindow* gdkWindow = gtk_widget_get_window(win);
-  if (gdkWindow == nullptr || !GDK_IS_X11_WINDOW(gdkWindow)) {
-    gtk_window_present(GTK_WINDOW(win));
+  GdkWindow* gdkWindow = win != nullptr ? gtk_widget_get_window(win) : nullptr;
+  if (!allowsKey_ || gdkWindow == nullptr || !GDK_IS_X11_WINDOW(gdkWindow) || !gtk_widget_get_visible(win)) return;
+  Display* dpy = GDK_WINDOW_XDISPLAY(gdkWindow);
+  if (!tookKey_) {
+    const Atom active = XInternAtom(dpy, "_NET_ACTIVE_WINDOW", False);
+    const auto windows = readProperty32(dpy, DefaultRootWindow(dpy), active, XA_WINDOW);
+    previousActive_ = windows.empty() ? 0 : windows.front();
+  }
+  tookKey_ = true;
+  if (webWidget_ != nullptr) gtk_widget_grab_focus(webWidget_);
+  GdkDisplay* display = gdk_window_get_display(gdkWindow);
+  gdk_x11_display_error_trap_push(display);  // the window may not be viewable yet
+  XSetInputFocus(dpy, GDK_WINDOW_XID(gdkWindow), RevertToPointerRoot, gdk_x11_get_server_time(gdkWindow));
+  gdk_x11_display_error_trap_pop_ignored(display);
+}
+
+void LinuxPetPanel::giveKeyBack() {
+  if (!std::exchange(tookKey_, false)) return;
+  GdkWindow* gdkWindow = gtk_widget_get_window(top_.widget());
+  if (gdkWindow == nullptr || !GDK_IS_X11_WINDOW(gdkWindow)) return;
+  Display* dpy = GDK_WINDOW_XDISPLAY(gdkWindow);
+  ::Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(dpy, &focus, &revert);
+  if (focus != GDK_WINDOW_XID(gdkWindow)) return;  // the user went elsewhere meanwhile
+  const ::Window previous = std::exchange(previousActive_, 0);
+  if (previous == 0) {
+    XSetInputFocus(dpy, PointerRoot, RevertToPointerRoot, CurrentTime);
     return;
   }
-  // A real timestamp, so focus-stealing prevention sees a fresh request rather than an old one.
-  gtk_window_present_with_time(GTK_WINDOW(win), gdk_x11_get_server_time(gdkWindow));
+  // Through the window manager, which keeps its idea of the active window in step.
+  XEvent e{};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = previous;
+  e.xclient.message_type = XInternAtom(dpy, "_NET_ACTIVE_WINDOW", False);
+  e.xclient.format = 32;
+  e.xclient.data.l[0] = 2;  // from a pager-like tool: honoured without focus-stealing checks
+  e.xclient.data.l[1] = static_cast<long>(gdk_x11_get_server_time(gdkWindow));
+  XSendEvent(dpy, DefaultRootWindow(dpy), False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
 }
 
 void LinuxPetPanel::setIgnoresMouseEvents(bool ignores) {
@@ -102,7 +139,7 @@ void LinuxPetPanel::setWebView(platform::WebView& view) {
   releaseWebView();
   webWidget_ = GTK_WIDGET(g_object_ref(widget));
   if (GtkWidget* parent = gtk_widget_get_parent(widget)) gtk_container_remove(GTK_CONTAINER(parent), widget);
-  gtk_fixed_put(GTK_FIXED(fixed_), widget, 0, 0);
+  gtk_container_add(GTK_CONTAINER(holder_), widget);
   gtk_widget_add_events(widget, kPointerEvents);
   connectPointerSignals(widget);
   placeWebView();
@@ -113,7 +150,7 @@ void LinuxPetPanel::releaseWebView() {
   if (webWidget_ == nullptr) return;
   GtkWidget* widget = std::exchange(webWidget_, nullptr);
   g_signal_handlers_disconnect_by_data(widget, this);
-  if (GtkWidget* parent = gtk_widget_get_parent(widget); parent != nullptr && parent == fixed_) {
+  if (GtkWidget* parent = gtk_widget_get_parent(widget); parent != nullptr && parent == holder_) {
     gtk_container_remove(GTK_CONTAINER(parent), widget);
   }
   g_object_unref(widget);
@@ -131,13 +168,13 @@ GRect LinuxPetPanel::contentBounds() const {
 }
 
 void LinuxPetPanel::placeWebView() {
+  top_.restoreIfDisplaced();
   updateShape();
   if (webWidget_ == nullptr) return;
   const GRect content = contentBounds();
   // The holder frame is bottom-up inside the content; GTK places children top-down.
   const GRect r = fillsContent_ ? content : webViewFrame_;
-  gtk_fixed_move(GTK_FIXED(fixed_), webWidget_, pixels(r.x), pixels(content.h - r.y - r.h));
-  gtk_widget_set_size_request(webWidget_, std::max(1, pixels(r.w)), std::max(1, pixels(r.h)));
+  holderBoxPlace(holder_, {pixels(r.x), pixels(content.h - r.y - r.h), std::max(1, pixels(r.w)), std::max(1, pixels(r.h))});
 }
 
 void LinuxPetPanel::updateShape() {
@@ -185,6 +222,13 @@ void LinuxPetPanel::pointerActivity() {
 
 gboolean LinuxPetPanel::onPointerEvent(GtkWidget*, GdkEvent*, gpointer self) {
   guarded("the pet panel", [self] { static_cast<LinuxPetPanel*>(self)->pointerActivity(); });
+  return FALSE;
+}
+
+gboolean LinuxPetPanel::onButtonPress(GtkWidget*, GdkEventButton*, gpointer self) {
+  auto* panel = static_cast<LinuxPetPanel*>(self);
+  // A click into the panel takes the keyboard back, as a window manager does for its windows.
+  if (panel->allowsKey_ && !panel->isKey()) guarded("the pet panel", [panel] { panel->makeKey(); });
   return FALSE;
 }
 

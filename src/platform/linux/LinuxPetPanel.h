@@ -10,8 +10,9 @@
 
 namespace brindlow::lnx {
 
-// The pet window: a transparent top level holding the web view in a GtkFixed. It starts
-// click-through (an empty input shape), unfocusable, sticky and out of the taskbar and pager.
+// The pet window: a transparent override-redirect window holding the web view in a holder box. It
+// starts click-through (an empty input shape); never managed, it is on every desktop and in no
+// taskbar, pager or switcher, and takes the keyboard itself while it may be key.
 // Without a compositor it is cut to the web-view holder, so the margins around the pet do not show
 // black; the holder's own transparent pixels still do.
 class LinuxPetPanel : public LinuxWindow<platform::PetPanel> {
@@ -43,15 +44,19 @@ class LinuxPetPanel : public LinuxWindow<platform::PetPanel> {
   void pointerActivity();
   void connectPointerSignals(GtkWidget* widget);
   static gboolean onPointerEvent(GtkWidget*, GdkEvent*, gpointer self);
+  void giveKeyBack();
+  static gboolean onButtonPress(GtkWidget*, GdkEventButton*, gpointer self);
   static gboolean onMapChange(GtkWidget*, GdkEvent* event, gpointer self);
   static gboolean onVisibility(GtkWidget*, GdkEventVisibility* event, gpointer self);
   static void onScaleFactor(GObject*, GParamSpec*, gpointer self);
 
-  GtkWidget* fixed_ = nullptr;
+  GtkWidget* holder_ = nullptr;
   GtkWidget* webWidget_ = nullptr;  // referenced while it sits in the holder
   GRect webViewFrame_;
   bool fillsContent_ = false;
   bool allowsKey_ = false;
+  bool tookKey_ = false;        // makeKey moved the focus here
+  unsigned long previousActive_ = 0;  // the X window that was active before
   bool ignoresMouseEvents_ = true;
   bool mapped_ = false;
   bool fullyObscured_ = false;

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <vector>
 
+#include "app/Log.h"
 #include "platform/linux/GlibUtil.h"
 #include "platform/linux/LinuxCoordinates.h"
 
@@ -15,8 +16,6 @@ namespace brindlow::lnx {
 
 namespace {
 
-// A configure that disagrees with our last request may still be the echo of an earlier request;
-// only a disagreement that lasts this long is the window manager's own move.
 constexpr platform::Seconds kMoveSettle = 0.25;
 
 gboolean clearToTransparent(GtkWidget*, cairo_t* cr, gpointer) {
@@ -34,19 +33,46 @@ int pixels(double v) { return static_cast<int>(std::lround(v)); }
 
 }  // namespace
 
+WindowStack::WindowStack() {
+  GdkDisplay* display = gdk_display_get_default();
+  if (display == nullptr || !GDK_IS_X11_DISPLAY(display)) return;
+  dpy_ = GDK_DISPLAY_XDISPLAY(display);
+  root_ = DefaultRootWindow(dpy_);
+  GdkWindow* root = gdk_screen_get_root_window(gdk_display_get_default_screen(display));
+  gdk_window_set_events(root, static_cast<GdkEventMask>(gdk_window_get_events(root) | GDK_SUBSTRUCTURE_MASK));
+  gdk_window_add_filter(nullptr, onXEvent, this);
+}
+
+WindowStack::~WindowStack() {
+  if (dpy_ != nullptr) gdk_window_remove_filter(nullptr, onXEvent, this);
+}
+
 void WindowStack::remove(LinuxToplevel* window) { std::erase(windows_, window); }
 
-void WindowStack::restack() const {
+void WindowStack::restack(bool lowered) const {
+  if (dpy_ == nullptr) return;
   auto order = windows_;
   std::stable_sort(order.begin(), order.end(), [](auto* a, auto* b) { return a->level() < b->level(); });
-  GdkWindow* below = nullptr;
-  for (LinuxToplevel* top : order) {
-    GtkWidget* widget = top->widget();
-    if (widget == nullptr || !gtk_widget_get_mapped(widget)) continue;
-    GdkWindow* w = gtk_widget_get_window(widget);
-    if (below != nullptr) gdk_window_restack(w, below, TRUE);
-    below = w;
+  // Plain requests, no round trip: raising in ascending order leaves the highest level on top,
+  // lowering in descending order the lowest at the bottom.
+  for (auto it = order.rbegin(); lowered && it != order.rend(); ++it) {
+    if ((*it)->level() <= 0 && (*it)->xid() != 0) XLowerWindow(dpy_, (*it)->xid());
   }
+  for (LinuxToplevel* top : order) {
+    if (top->level() > 0 && top->xid() != 0) XRaiseWindow(dpy_, top->xid());
+  }
+}
+
+GdkFilterReturn WindowStack::onXEvent(GdkXEvent* xevent, GdkEvent*, gpointer self) {
+  const auto* ev = static_cast<const XEvent*>(xevent);
+  auto* stack = static_cast<WindowStack*>(self);
+  // A managed window mapped or restacked may now lie above ours; menus and tooltips of other
+  // programs (override-redirect like ours) may stay above the pet.
+  const bool managedMoved = (ev->type == ConfigureNotify && ev->xconfigure.event == stack->root_ &&
+                             !ev->xconfigure.override_redirect) ||
+                            (ev->type == MapNotify && ev->xmap.event == stack->root_ && !ev->xmap.override_redirect);
+  if (managedMoved) guarded("the window stack", [stack] { stack->restack(false); });
+  return GDK_FILTER_CONTINUE;
 }
 
 void WindowStack::setFullscreenMonitor(GdkMonitor* monitor) {
@@ -57,10 +83,12 @@ void WindowStack::setFullscreenMonitor(GdkMonitor* monitor) {
 
 LinuxToplevel::LinuxToplevel(platform::MainLoop& loop, std::shared_ptr<WindowStack> stack, GRect frame)
     : loop_(loop), stack_(std::move(stack)), frame_(frame) {
-  window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  // Override-redirect: no window manager places, constrains or re-places it on a map.
+  window_ = gtk_window_new(GTK_WINDOW_POPUP);
   GtkWindow* win = GTK_WINDOW(window_);
   gtk_window_set_decorated(win, FALSE);
-  gtk_window_set_resizable(win, FALSE);
+  // Resizable, so GTK takes the size we give rather than the content's natural size.
+  gtk_window_set_resizable(win, TRUE);
   gtk_window_set_type_hint(win, GDK_WINDOW_TYPE_HINT_UTILITY);
   gtk_window_set_accept_focus(win, FALSE);
   gtk_window_set_focus_on_map(win, FALSE);
@@ -86,7 +114,22 @@ void LinuxToplevel::apply(bool resize, bool display) {
     gtk_window_resize(GTK_WINDOW(window_), requested_.w, requested_.h);
   }
   if (display) gtk_widget_queue_draw(window_);
+  restoreIfDisplaced();
   updateSuppression();
+}
+
+::Window LinuxToplevel::xid() const {
+  GdkWindow* w = window_ != nullptr ? gtk_widget_get_window(window_) : nullptr;
+  return w != nullptr && GDK_IS_X11_WINDOW(w) ? GDK_WINDOW_XID(w) : 0;
+}
+
+void LinuxToplevel::restoreIfDisplaced() {
+  if (!displaced_ || window_ == nullptr) return;
+  displaced_ = false;
+  // GTK sends nothing for a request equal to its last one, so the window goes back directly.
+  if (GdkWindow* w = gtk_widget_get_window(window_)) {
+    gdk_window_move_resize(w, requested_.x, requested_.y, requested_.w, requested_.h);
+  }
 }
 
 void LinuxToplevel::setFrame(GRect frame, bool display) {
@@ -104,6 +147,7 @@ void LinuxToplevel::setFrameOrigin(GPoint topLeft) {
 void LinuxToplevel::setLevel(int level) {
   level_ = level;
   if (window_ == nullptr) return;
+  // Read by nobody while override-redirect, but they describe the window to tools that look.
   gtk_window_set_keep_below(GTK_WINDOW(window_), level < 0);
   gtk_window_set_keep_above(GTK_WINDOW(window_), level > 0);
   stack_->restack();
@@ -128,7 +172,6 @@ void LinuxToplevel::orderFrontRegardless() {
   wantVisible_ = true;
   syncVisibility();
   if (window_ == nullptr || suppressed_) return;
-  if (GdkWindow* w = gtk_widget_get_window(window_)) gdk_window_raise(w);
   stack_->restack();
 }
 
@@ -206,9 +249,11 @@ void LinuxToplevel::setBoundingShape(const cairo_region_t* region) {
   Display* dpy = GDK_WINDOW_XDISPLAY(w);
   const ::Window xid = GDK_WINDOW_XID(w);
   if (region == nullptr) {
-    XShapeCombineMask(dpy, xid, ShapeBounding, 0, 0, None, ShapeSet);
+    if (boundingShaped_) XShapeCombineMask(dpy, xid, ShapeBounding, 0, 0, None, ShapeSet);
+    boundingShaped_ = false;
     return;
   }
+  boundingShaped_ = true;
   const int scale = gtk_widget_get_scale_factor(window_);
   std::vector<XRectangle> rects;
   for (int i = 0, n = cairo_region_num_rectangles(region); i < n; ++i) {
@@ -221,33 +266,38 @@ void LinuxToplevel::setBoundingShape(const cairo_region_t* region) {
                           YXBanded);
 }
 
-void LinuxToplevel::onRealize(GtkWidget*, gpointer self) { static_cast<LinuxToplevel*>(self)->applyInputShape(); }
-
-void LinuxToplevel::checkWindowManagerMove() {
-  if (window_ == nullptr || !gtk_widget_get_visible(window_)) return;
-  Geometry now;
-  gtk_window_get_position(GTK_WINDOW(window_), &now.x, &now.y);
-  gtk_window_get_size(GTK_WINDOW(window_), &now.w, &now.h);
-  if (now == requested_) return;
-  const bool resized = now.w != requested_.w || now.h != requested_.h;
-  requested_ = now;
-  frame_ = rootToPage(GRect{double(now.x), double(now.y), double(now.w), double(now.h)});
-  if (resized && onContentSize) onContentSize(now.w, now.h);
+void LinuxToplevel::onRealize(GtkWidget* widget, gpointer self) {
+  // GDK would wait for the compositor to report each frame drawn, which a compositor does only for
+  // the windows it manages: unmanaged, the window would stop painting after its first frame.
+  if (GdkWindow* w = gtk_widget_get_window(widget); w != nullptr && GDK_IS_X11_WINDOW(w)) {
+    gdk_x11_window_set_frame_sync_enabled(w, FALSE);
+  }
+  static_cast<LinuxToplevel*>(self)->applyInputShape();
 }
 
-gboolean LinuxToplevel::onConfigure(GtkWidget*, GdkEventConfigure*, gpointer self) {
+void LinuxToplevel::checkDisplaced() {
+  if (window_ == nullptr || !gtk_widget_get_visible(window_) || actual_ == requested_) return;
+  // Someone else (a window manager's rule, a tool) moved or resized the window: the next placement
+  // puts it back, and the frame stays the one we set.
+  displaced_ = true;
+  warnOnce("window.moved", "window: moved or resized by someone else, put back");
+}
+
+gboolean LinuxToplevel::onConfigure(GtkWidget*, GdkEventConfigure* event, gpointer self) {
   auto* top = static_cast<LinuxToplevel*>(self);
+  // Override-redirect windows are children of the root, so these are root coordinates.
+  top->actual_ = {event->x, event->y, event->width, event->height};
+  // A configure that disagrees with our last request may still be the echo of an earlier request;
+  // only a disagreement that lasts is someone else's move.
   guarded("a window configure", [top] {
-    top->moveCheck_ = top->loop_.scheduleAfter(kMoveSettle, [top] { top->checkWindowManagerMove(); });
+    top->moveCheck_ = top->loop_.scheduleAfter(kMoveSettle, [top] { top->checkDisplaced(); });
   });
   return FALSE;
 }
 
 gboolean LinuxToplevel::onMap(GtkWidget*, GdkEvent*, gpointer self) {
   auto* top = static_cast<LinuxToplevel*>(self);
-  // Restacking needs the window manager to have taken the window on, so order-in is not enough.
   top->stack_->restack();
-  // A window manager copies the input shape to its frame on a change, not always when it takes the window.
   top->applyInputShape();
   return FALSE;
 }

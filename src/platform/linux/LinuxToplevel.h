@@ -1,4 +1,5 @@
 #pragma once
+#include <X11/Xlib.h>
 #include <gtk/gtk.h>
 
 #include <cstdint>
@@ -17,24 +18,37 @@ namespace brindlow::lnx {
 
 class LinuxToplevel;
 
-// Our own top-level windows, restacked in ascending level after every level change or order-in, so
-// the pet stays above the strips inside the window manager's layer. It also knows the monitor a
-// focused full-screen window covers, which hides the windows not marked full-screen auxiliary.
+// Our own top-level windows. They are override-redirect, so no window manager places, constrains or
+// stacks them: this keeps their order. Windows above level 0 go on top of everything in ascending
+// level, the others to the bottom; whenever a managed window is mapped or restacked, the upper ones
+// are raised again. It also knows the monitor a focused full-screen window covers, which hides the
+// windows not marked full-screen auxiliary.
 class WindowStack {
  public:
+  WindowStack();
+  ~WindowStack();
+  WindowStack(const WindowStack&) = delete;
+  WindowStack& operator=(const WindowStack&) = delete;
+
   void add(LinuxToplevel* window) { windows_.push_back(window); }
   void remove(LinuxToplevel* window);
-  void restack() const;
+  // All windows in level order; `lowered` also sends the lower ones to the bottom.
+  void restack(bool lowered = true) const;
   GdkMonitor* fullscreenMonitor() const { return fullscreenMonitor_; }
   void setFullscreenMonitor(GdkMonitor* monitor);
 
  private:
+  static GdkFilterReturn onXEvent(GdkXEvent* xevent, GdkEvent*, gpointer self);
+
   std::vector<LinuxToplevel*> windows_;
   GdkMonitor* fullscreenMonitor_ = nullptr;
+  Display* dpy_ = nullptr;
+  ::Window root_ = 0;
 };
 
-// One borderless, transparent, unfocusable GTK top-level window with the traits both window kinds share.
-// Frames are page coordinates, kept exactly as set; the window manager's own moves replace them.
+// One borderless, transparent, override-redirect GTK window with the traits both window kinds share.
+// Frames are page coordinates, kept exactly as set. Nothing else should move it; when something
+// does anyway, the next placement puts it back and the frame stays ours.
 class LinuxToplevel {
  public:
   LinuxToplevel(platform::MainLoop& loop, std::shared_ptr<WindowStack> stack, GRect frame);
@@ -66,8 +80,12 @@ class LinuxToplevel {
   void setBoundingShape(const cairo_region_t* region);
   // Re-reads whether a focused full-screen window on our monitor keeps this window out.
   void updateSuppression();
+  // Puts the window back where we placed it when someone else moved or resized it.
+  void restoreIfDisplaced();
+  // The X window, or 0 before it is realized.
+  ::Window xid() const;
 
-  // The content size in logical pixels changed (set by us or by the window manager).
+  // The content size in logical pixels changed.
   std::function<void(int w, int h)> onContentSize;
   // Runs just before the window is destroyed, so children owned elsewhere can be taken out first.
   std::function<void()> beforeDestroy;
@@ -79,7 +97,7 @@ class LinuxToplevel {
   };
   void apply(bool resize, bool display);
   void syncVisibility();
-  void checkWindowManagerMove();
+  void checkDisplaced();
   void applyInputShape() const;
   static void onRealize(GtkWidget*, gpointer self);
   static gboolean onConfigure(GtkWidget*, GdkEventConfigure*, gpointer self);
@@ -91,6 +109,9 @@ class LinuxToplevel {
   GtkWidget* window_ = nullptr;
   GRect frame_;
   Geometry requested_;
+  Geometry actual_;         // as the last configure notification from the X server says
+  bool displaced_ = false;  // actual_ stayed away from requested_
+  bool boundingShaped_ = false;
   int level_ = 0;
   uint32_t behavior_ = 0;
   bool clickThrough_ = false;

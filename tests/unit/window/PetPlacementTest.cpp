@@ -61,6 +61,30 @@ TEST_F(PetPlacement, AnimationWidensOnceThenMovesOnlyTheHolderAndNarrowsAfterThe
   EXPECT_EQ(panel->count("setFrame"), 1);
 }
 
+TEST_F(PetPlacement, AWalkUnderAStillPointerReadsThePointerOnceAndStillFlipsClickThrough) {
+  screens.setPointer({1000, 800});  // on the floor, ahead of the pet
+  controller->applyPetFrame(pet(600));
+  controller->hitTester()->setRects({{0, 0, 200, 200}});
+  ASSERT_TRUE(panel->ignoresMouseEvents());
+  const int reads = screens.pointerReads();
+  double x = 600;
+  while (x < 950) {
+    loop.advance(kFrameStep);
+    x += 5;
+    controller->applyPetFrame(pet(x));
+    // The pet's box covers the pointer once its left edge passes 800.
+    EXPECT_EQ(panel->ignoresMouseEvents(), x <= 800) << "x = " << x;
+  }
+  ASSERT_TRUE(controller->wide());
+  EXPECT_EQ(screens.pointerReads(), reads);
+
+  // A pointer event reads it afresh.
+  screens.setPointer({100, 100});
+  controller->hitTester()->update();
+  EXPECT_TRUE(panel->ignoresMouseEvents());
+  EXPECT_GT(screens.pointerReads(), reads);
+}
+
 TEST_F(PetPlacement, NoWideWindowWithoutOnTopOrWhileHidden) {
   struct Case {
     const char* name;
