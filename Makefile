@@ -9,7 +9,10 @@ CORE_PACKAGES := cmake g++ make pkg-config nlohmann-json3-dev libicu-dev googlet
 RUN_PACKAGES := libgtk-3-dev libwebkit2gtk-4.1-dev libayatana-appindicator3-dev libx11-dev libxi-dev \
   libxext-dev libxrandr-dev libgl1-mesa-dri
 
-E2E_PACKAGES := xvfb xauth openbox xcompmgr x11-utils xdotool dbus-x11 libgl1-mesa-dri jq trayer python3-gi libglib2.0-bin
+# The window managers the suites run under (tests/e2e/lib.sh startDesktop); marco needs MATE's settings
+# schemas, which it does not depend on. trayer is the XEmbed tray, python3-gi the bus stand-ins.
+E2E_PACKAGES := xvfb xauth openbox xcompmgr xfwm4 mutter marco mate-settings-daemon-common x11-utils xdotool \
+  dbus-x11 dbus-bin libgl1-mesa-dri jq python3 trayer python3-gi libglib2.0-bin
 
 # Installs those of the Debian packages $(1) that are missing.
 define install-missing
@@ -47,7 +50,8 @@ run: deps-run
 	@$(MAKE) --no-print-directory build
 	@./$(BUILD)/brindlow
 
-# The real program on a headless X11 desktop with its own session bus (tests/e2e/run.sh).
+# The real program on headless X11 desktops, each with its own session bus and window manager
+# (tests/e2e/run.sh).
 e2e: deps-e2e
 	@$(MAKE) --no-print-directory build
 	@tests/e2e/run.sh

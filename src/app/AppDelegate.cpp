@@ -107,7 +107,7 @@ void AppDelegate::didFinishLaunching() {
     waitForPrevious(*pid, 0);
     return;
   }
-  if (!quitIfAlreadyRunning()) start();
+  if (!quitIfAlreadyRunning(/*reopenIt=*/true)) start();
 }
 
 void AppDelegate::waitForPrevious(int32_t pid, int attempt) {
@@ -121,16 +121,21 @@ void AppDelegate::waitForPrevious(int32_t pid, int attempt) {
     });
     return;
   }
-  if (!quitIfAlreadyRunning()) start();
+  // The instance that outlived a relaunch is on its way out: it is not asked to reopen.
+  if (!quitIfAlreadyRunning(/*reopenIt=*/false)) start();
 }
 
-bool AppDelegate::quitIfAlreadyRunning() {
+bool AppDelegate::quitIfAlreadyRunning(bool reopenIt) {
   const std::optional<std::string> id = platform_.processInfo->applicationId();
   if (!id) return false;
   std::vector<int32_t> others = platform_.workspace->runningApplicationPids(*id);
   const int32_t self = platform_.processInfo->processId();
   std::erase(others, self);
   if (others.empty()) return false;
+  // Launching the program again is how a Linux user clicks it: the running pet shows itself.
+  if (reopenIt && !platform_.workspace->reopenRunningInstance(*id)) {
+    logError("reopen: the running instance did not answer");
+  }
   logError("already running, quitting");
   terminating_ = true;  // so the quit goes through without asking the page to flush
   platform_.application->terminate();

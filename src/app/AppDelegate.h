@@ -88,7 +88,8 @@ class AppDelegate : public platform::ApplicationDelegate, public std::enable_sha
  private:
   void assertMainThread() const;
   void waitForPrevious(int32_t pid, int attempt);
-  bool quitIfAlreadyRunning();
+  // `reopenIt`: a launch by the user, which asks the running instance to reopen before quitting.
+  bool quitIfAlreadyRunning(bool reopenIt);
   void start();
   void loadPage();
   void shownChanged();

@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "app/Log.h"
 #include "platform/Application.h"
 #include "platform/FileSystem.h"
 #include "platform/Locale.h"
@@ -128,7 +129,9 @@ void Updater::ensureUpdaterController() {
 void Updater::checkForUpdates() {
   ensureUpdaterController();
   application_.activateIgnoringOtherApps();
-  if (controller_->storeUrl) workspace_.openUrl(*controller_->storeUrl);
+  if (controller_->storeUrl && !workspace_.openUrl(*controller_->storeUrl)) {
+    logError("update: no program opens " + *controller_->storeUrl);
+  }
 }
 
 }  // namespace brindlow

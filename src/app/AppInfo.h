@@ -57,7 +57,8 @@ class Updater {
 
   // The single place the controller is created; later calls do nothing.
   void ensureUpdaterController();
-  // The menu's update check: brings the application forward and opens the software centre on it.
+  // The menu's update check: brings the application forward and opens the software centre on it; where
+  // nothing handles the link, a log line says so.
   void checkForUpdates();
 
   bool hasController() const { return controller_.has_value(); }

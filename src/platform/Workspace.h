@@ -27,6 +27,9 @@ class Workspace {
   // Whether an instance of this application runs with that pid; false for pid <= 0, which names no
   // single process.
   virtual bool isApplicationRunning(int32_t pid) = 0;
+  // Asks the running instance that holds this application id to reopen, as launching the program again
+  // does; false when it could not be asked or did not answer.
+  virtual bool reopenRunningInstance(std::string_view applicationId) = 0;
   // Starts a new instance; `done` arrives later on the main loop with an error text or nothing.
   virtual void openNewInstance(std::vector<std::string> arguments, bool activates,
                                std::function<void(std::optional<std::string> error)> done) = 0;

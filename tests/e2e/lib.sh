@@ -1,6 +1,6 @@
 # Shared harness of the end-to-end suites, sourced by run.sh inside one suite's private session bus.
 # A suite gets: WORK (its own folder), SAVE, DISPLAY of its own Xvfb with a window manager and a
-# compositor, XDG_* folders under WORK, and the helpers below. It reports with pass/fail/check.
+# compositor (WM names it once startDesktop ran), XDG_* folders under WORK, and the helpers below. It reports with pass/fail/check.
 # shellcheck shell=bash
 
 PIDS=()
@@ -37,34 +37,69 @@ finish() {
   exit 0
 }
 
-# startDesktop [WM]: Xvfb 1280x800, the window manager (default openbox) and a compositor.
+# ownsSelection NAME: whether a client owns the X selection (WM_S0, _NET_WM_CM_S0, ...).
+ownsSelection() {
+  python3 - "$1" << 'EOF'
+import ctypes, sys
+x = ctypes.CDLL("libX11.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+x.XInternAtom.restype = ctypes.c_ulong
+x.XGetSelectionOwner.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+x.XGetSelectionOwner.restype = ctypes.c_ulong
+d = x.XOpenDisplay(None)
+sys.exit(0 if d and x.XGetSelectionOwner(d, x.XInternAtom(d, sys.argv[1].encode(), 0)) else 1)
+EOF
+}
+wmReady() { xprop -root _NET_SUPPORTING_WM_CHECK 2> /dev/null | grep -q "window id"; }
+
+# startDesktop [WM]: Xvfb 1280x800, a window manager and its compositor; returns once both hold their
+# selections (a window mapped before the compositor runs gets no alpha channel). WM is one of
+#   openbox   openbox with xcompmgr (the default)
+#   xfwm4     xfwm4 with its own compositor
+#   mutter    mutter --x11, GNOME's compositing window manager
+#   marco     marco with its compositor
+#   none      neither
+# and defaults to E2E_WM (run.sh sets it for each run of a suite), else openbox.
 startDesktop() {
-  local wm=${1:-${E2E_WM:-openbox}}
+  WM=${1:-${E2E_WM:-openbox}}
   Xvfb -displayfd 4 -screen 0 1280x800x24 -nolisten tcp 4> "$WORK/display" 2> "$WORK/xvfb.log" &
   PIDS+=($!)
-  if ! waitFor 10 test -s "$WORK/display"; then
+  if ! waitFor 10 grep -qx '[0-9]\+' "$WORK/display"; then
     fail "Xvfb starts" "$(tail -3 "$WORK/xvfb.log")"
     finish
   fi
   export DISPLAY=:$(head -1 "$WORK/display")
-  # Each with its own compositor where it has one; openbox gets xcompmgr below.
-  case $wm in
+  # What the bus starts for the window manager (a settings daemon) sees this display and these folders.
+  dbus-update-activation-environment DISPLAY XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME 2> /dev/null
+  local wm=()
+  case $WM in
+    openbox) wm=(openbox --sm-disable) ;;
+    xfwm4) wm=(xfwm4 --replace --compositor=on --vblank=off --sm-client-disable) ;;
+    mutter) wm=(mutter --x11 --replace --sm-disable) ;;
+    marco) wm=(marco --replace --composite --sm-disable) ;;
     none) return 0 ;;
-    xfwm4) xfwm4 --compositor=on > "$WORK/wm.log" 2>&1 & ;;
-    mutter*) $wm --replace > "$WORK/wm.log" 2>&1 & ;;
-    marco) marco --composite --replace > "$WORK/wm.log" 2>&1 & ;;
-    *) $wm > "$WORK/wm.log" 2>&1 & ;;
+    *)
+      fail "startDesktop knows the window manager $WM"
+      finish
+      ;;
   esac
-  PIDS+=($!)
-  waitFor 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || fail "$wm starts"
-  if [ "$wm" = openbox ]; then
+  "${wm[@]}" > "$WORK/wm.log" 2>&1 &
+  local wmPid=$!
+  PIDS+=("$wmPid")
+  if ! waitFor 30 wmReady; then
+    fail "$WM starts" "$(alive $wmPid || echo 'it ended: ')$(tail -3 "$WORK/wm.log")"
+    finish
+  fi
+  if [ "$WM" = openbox ]; then
     xcompmgr > "$WORK/xcompmgr.log" 2>&1 &
     PIDS+=($!)
   fi
+  waitFor 30 ownsSelection _NET_WM_CM_S0 || fail "$WM runs a compositor" "$(tail -3 "$WORK/wm.log")"
 }
 
 # The program, on the bundle $BRINDLOW_RESOURCES (tests/e2e/bundle unless the suite sets another).
-export XDG_DATA_HOME=$WORK/data XDG_CONFIG_HOME=$WORK/config
+export XDG_DATA_HOME=$WORK/data XDG_CONFIG_HOME=$WORK/config XDG_CACHE_HOME=$WORK/cache
 export BRINDLOW_RESOURCES=${BRINDLOW_RESOURCES:-$ROOT/tests/e2e/bundle} BRINDLOW_LOG_STDERR=1
 SAVE=$XDG_DATA_HOME/Brindlow/save.json
 

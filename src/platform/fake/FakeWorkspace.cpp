@@ -20,6 +20,11 @@ bool FakeWorkspace::isApplicationRunning(int32_t pid) {
   return running_.count(pid) != 0;
 }
 
+bool FakeWorkspace::reopenRunningInstance(std::string_view applicationId) {
+  reopenRequests_.emplace_back(applicationId);
+  return reopenResult_;
+}
+
 void FakeWorkspace::openNewInstance(std::vector<std::string> arguments, bool activates,
                                     std::function<void(std::optional<std::string> error)> done) {
   launches_.push_back({std::move(arguments), activates});

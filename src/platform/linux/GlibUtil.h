@@ -98,6 +98,14 @@ inline GVariantPtr callSync(GDBusConnection* bus, const char* name, const char* 
   return GVariantPtr(reply);
 }
 
+// The object path of an application id on the bus ("org.example.App" → "/org/example/App"), where the
+// running instance answers org.freedesktop.Application.
+inline std::string applicationObjectPath(std::string_view applicationId) {
+  std::string path = "/";
+  for (char c : applicationId) path += c == '.' ? '/' : c == '-' ? '_' : c;
+  return path;
+}
+
 // The session or system bus, or null (with nothing printed) when there is none.
 inline GObjectPtr<GDBusConnection> busOrNull(GBusType type) {
   GErrorOut err;

@@ -7,6 +7,7 @@
 
 #include "platform/Application.h"
 #include "platform/MainLoop.h"
+#include "platform/linux/GlibUtil.h"
 
 namespace brindlow::lnx {
 
@@ -17,6 +18,10 @@ namespace brindlow::lnx {
 // the window goes back to the taskbar), and closing it there quits. `accessory` removes that window; the
 // application's own windows always skip the taskbar. Without a window manager that hides windows
 // (_NET_WM_STATE_HIDDEN) there is no taskbar and `regular` shows nothing.
+//
+// Launching the program again is the other reopen: the new instance calls Activate of
+// org.freedesktop.Application on the running one's application-id path of the session bus
+// (LinuxWorkspace::reopenRunningInstance), which asks the delegate just as the taskbar entry does.
 class LinuxApplication : public platform::Application {
  public:
   explicit LinuxApplication(platform::MainLoop& loop);
@@ -39,8 +44,13 @@ class LinuxApplication : public platform::Application {
   void showTaskbarEntry();
   void removeTaskbarEntry();
   void reopenFromTaskbar();
+  void reopen();
+  void exportOnSessionBus();
+  static void onBusMethod(GDBusConnection* bus, const gchar* sender, const gchar* path, const gchar* interface,
+                          const gchar* method, GVariant* parameters, GDBusMethodInvocation* invocation,
+                          gpointer self);
   bool hasVisibleWindows() const;
-  static gboolean onWindowState(GtkWidget* widget, GdkEventWindowState* event, gpointer self);
+  static gboolean onEntryProperty(GtkWidget* widget, GdkEventProperty* event, gpointer self);
   static gboolean onDelete(GtkWidget* widget, GdkEvent* event, gpointer self);
 
   platform::MainLoop& loop_;
@@ -51,8 +61,10 @@ class LinuxApplication : public platform::Application {
   bool awaitingReply_ = false;
   std::optional<bool> heldReply_;
   GtkWidget* taskbarEntry_ = nullptr;
-  bool entryIconified_ = false;
+  bool entryHidden_ = false;  // as the window manager last said (_NET_WM_STATE_HIDDEN)
   std::vector<guint> signalSources_;
+  GObjectPtr<GDBusConnection> bus_;
+  guint busObject_ = 0;
   std::shared_ptr<bool> alive_;
 };
 

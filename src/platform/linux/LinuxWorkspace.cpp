@@ -87,6 +87,25 @@ std::vector<int32_t> LinuxWorkspace::runningApplicationPids(std::string_view app
   return pids;
 }
 
+bool LinuxWorkspace::reopenRunningInstance(std::string_view applicationId) {
+  const std::string id(applicationId);
+  if (!g_dbus_is_name(id.c_str()) || g_dbus_is_unique_name(id.c_str())) return false;
+  auto bus = busOrNull(G_BUS_TYPE_SESSION);
+  if (!bus) return false;
+  GVariantBuilder platformData;
+  g_variant_builder_init(&platformData, G_VARIANT_TYPE_VARDICT);
+  // GDK took the launcher's startup id out of the environment when it opened the display.
+  GdkDisplay* display = gdk_display_get_default();
+  const gchar* startupId =
+      display != nullptr && GDK_IS_X11_DISPLAY(display) ? gdk_x11_display_get_startup_notification_id(display) : nullptr;
+  if (startupId != nullptr && *startupId != '\0') {
+    g_variant_builder_add(&platformData, "{sv}", "desktop-startup-id", g_variant_new_string(startupId));
+  }
+  // The answer comes after the running instance has handled it, so a busy one gets a few seconds.
+  return callSync(bus.get(), id.c_str(), applicationObjectPath(id).c_str(), "org.freedesktop.Application", "Activate",
+                  g_variant_new("(a{sv})", &platformData), nullptr, nullptr, 5000) != nullptr;
+}
+
 std::vector<int32_t> LinuxWorkspace::sameExecutablePids() {
   std::vector<int32_t> found;
   DIR* proc = ::opendir("/proc");

@@ -31,6 +31,9 @@ class LinuxWorkspace : public platform::Workspace {
   bool openUrl(std::string_view url) override;
   std::vector<int32_t> runningApplicationPids(std::string_view applicationId) override;
   bool isApplicationRunning(int32_t pid) override;
+  // Activate of org.freedesktop.Application on the name's owner, with this launch's startup id, so that
+  // the running instance reopens (LinuxApplication answers it).
+  bool reopenRunningInstance(std::string_view applicationId) override;
   // Runs this program again with `arguments` (the program path is added). A new process cannot be
   // told to stay in the background, so `activates` changes nothing.
   void openNewInstance(std::vector<std::string> arguments, bool activates,

@@ -173,6 +173,7 @@ TEST_F(AppDelegateTest, OldProcessThatNeverEndsIsGivenFiftyRetriesThenTheNewOneQ
   EXPECT_TRUE(fakes.application.terminated());
   EXPECT_EQ(fakes.application.shouldTerminateAnswers(), std::vector{TerminateReply::now});
   EXPECT_EQ(fakes.loop.pendingTimers(), 0u);
+  EXPECT_TRUE(fakes.workspace.reopenRequests().empty());  // the old one is on its way out
 }
 
 TEST_F(AppDelegateTest, QuitWhileWaitingForTheOldProcessNeverStarts) {
@@ -197,14 +198,26 @@ TEST_F(AppDelegateTest, RetryDoesNothingOnceTheDelegateIsGone) {
   EXPECT_EQ(fakes.workspace.runningQueries(99), 1);
 }
 
-TEST_F(AppDelegateTest, SecondCopyQuitsWithoutAFlush) {
+TEST_F(AppDelegateTest, SecondCopyAsksTheRunningOneToReopenThenQuitsWithoutAFlush) {
   fakes.workspace.setInstances(std::string(kAppId), {kSelf, 17});
   launch();
+  EXPECT_EQ(fakes.workspace.reopenRequests(), std::vector<std::string>{std::string(kAppId)});
   EXPECT_EQ(log.lines(), std::vector<std::string>{"already running, quitting"});
   EXPECT_TRUE(delegate->terminating());
   fakes.loop.runPosted();
   EXPECT_TRUE(fakes.application.terminated());
   EXPECT_EQ(fakes.application.shouldTerminateAnswers(), std::vector{TerminateReply::now});
+  EXPECT_FALSE(started());
+}
+
+TEST_F(AppDelegateTest, SecondCopyWhoseReopenGoesUnansweredSaysSoAndStillQuits) {
+  fakes.workspace.setInstances(std::string(kAppId), {kSelf, 17});
+  fakes.workspace.setReopenResult(false);
+  launch();
+  EXPECT_EQ(log.lines(),
+            (std::vector<std::string>{"reopen: the running instance did not answer", "already running, quitting"}));
+  fakes.loop.runPosted();
+  EXPECT_TRUE(fakes.application.terminated());
   EXPECT_FALSE(started());
 }
 

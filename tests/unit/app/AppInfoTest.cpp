@@ -9,6 +9,7 @@
 #include "platform/fake/FakeLocale.h"
 #include "platform/fake/FakeResources.h"
 #include "platform/fake/FakeWorkspace.h"
+#include "support/LogCapture.h"
 
 namespace brindlow {
 namespace {
@@ -135,6 +136,7 @@ TEST(AppInfo, BundledLinksAreHttps) {
 }
 
 TEST(AppInfo, UpdateCheckCreatesTheControllerOnceAndHandsOffToTheSoftwareCentre) {
+  test::LogCapture log;
   fake::FakeMainLoop loop;
   fake::FakeApplication application(loop);
   fake::FakeWorkspace workspace;
@@ -151,6 +153,19 @@ TEST(AppInfo, UpdateCheckCreatesTheControllerOnceAndHandsOffToTheSoftwareCentre)
   anonymous.checkForUpdates();
   EXPECT_EQ(workspace.openedUrls().size(), 2u);  // no id, nothing to hand off
   EXPECT_EQ(application.activations(), 3);
+  EXPECT_TRUE(log.lines().empty());
+}
+
+TEST(AppInfo, UpdateCheckThatNothingHandlesSaysSoEachTime) {
+  test::LogCapture log;
+  fake::FakeMainLoop loop;
+  fake::FakeApplication application(loop);
+  fake::FakeWorkspace workspace;
+  workspace.setOpenUrlResult(false);
+  Updater updater(application, workspace, "org.example.brindlow");
+  updater.checkForUpdates();
+  updater.checkForUpdates();
+  EXPECT_EQ(log.lines(), (std::vector<std::string>(2, "update: no program opens appstream://org.example.brindlow")));
 }
 
 }  // namespace

@@ -23,6 +23,7 @@ class UrlRecorder : public platform::Workspace {
   }
   std::vector<int32_t> runningApplicationPids(std::string_view) override { return {}; }
   bool isApplicationRunning(int32_t) override { return false; }
+  bool reopenRunningInstance(std::string_view) override { return false; }
   void openNewInstance(std::vector<std::string>, bool, std::function<void(std::optional<std::string>)>) override {}
   platform::Subscription observe(platform::WorkspaceEvent, std::function<void()>) override { return {}; }
 
