@@ -1,6 +1,8 @@
 # shellcheck shell=bash
 # The first start on a fresh desktop: the page's handshake, the pet window from outside, clicks that
 # fall through beside the hit area, typing, quit with its flush, and a second start on the saved game.
+# shellcheck disable=SC2034 # run.sh reads this line: the window managers to run under
+E2E_WMS="openbox xfwm4 mutter marco"
 startDesktop
 
 # A window below the pet, to see clicks that fall through it.

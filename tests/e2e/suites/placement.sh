@@ -1,8 +1,9 @@
 # shellcheck shell=bash
 # Where the pet window lands on a managed desktop: a walk along the screen bottom in the wide window,
 # frames off screen, refused frames, someone else moving the window, panel mode with the keyboard and
-# back, and a focused full-screen window with "hide on full screen" on and off. Run it under another
-# window manager with E2E_WM=xfwm4, E2E_WM="mutter --x11" or E2E_WM=marco.
+# back, and a focused full-screen window with "hide on full screen" on and off.
+# shellcheck disable=SC2034 # run.sh reads this line: the window managers to run under
+E2E_WMS="openbox xfwm4 mutter marco"
 startDesktop
 export BRINDLOW_RESOURCES=$ROOT/tests/e2e/bundles/placement
 
