@@ -2,11 +2,11 @@
 #include <gtk/gtk.h>
 
 #include <memory>
-#include <optional>
 #include <vector>
 
 #include "platform/Application.h"
 #include "platform/MainLoop.h"
+#include "platform/TerminateHandshake.h"
 
 namespace brindlow::lnx {
 
@@ -34,7 +34,6 @@ class LinuxApplication : public platform::Application {
 
  private:
   void later(void (LinuxApplication::*step)());
-  void askShouldTerminate();
   void finish();
   void showTaskbarEntry();
   void removeTaskbarEntry();
@@ -46,10 +45,7 @@ class LinuxApplication : public platform::Application {
   platform::MainLoop& loop_;
   platform::ApplicationDelegate* delegate_ = nullptr;
   platform::ActivationPolicy policy_ = platform::ActivationPolicy::regular;
-  bool terminated_ = false;
-  bool asking_ = false;
-  bool awaitingReply_ = false;
-  std::optional<bool> heldReply_;
+  platform::TerminateHandshake handshake_;
   GtkWidget* taskbarEntry_ = nullptr;
   bool entryIconified_ = false;
   std::vector<guint> signalSources_;
