@@ -9,6 +9,7 @@
 #include "bridge/Messages.h"
 #include "platform/Defaults.h"
 #include "platform/KeyTap.h"
+#include "platform/MainThread.h"
 #include "platform/ProcessInfo.h"
 #include "platform/Resources.h"
 #include "platform/Screens.h"
@@ -80,9 +81,7 @@ std::function<void(Args...)> AppDelegate::weakly(void (AppDelegate::*method)(Arg
   };
 }
 
-void AppDelegate::assertMainThread() const {
-  if (!mainLoop_.isMainThread()) std::abort();
-}
+void AppDelegate::assertMainThread() const { platform::assertMainThread(mainLoop_); }
 
 std::optional<int32_t> AppDelegate::relaunchedPid(const std::vector<std::string>& arguments) {
   auto flag = std::find(arguments.begin(), arguments.end(), kRelaunchFlag);

@@ -10,6 +10,7 @@
 #include "bridge/GeometryJson.h"
 #include "bridge/PostCatalogue.h"
 #include "platform/MainLoop.h"
+#include "platform/MainThread.h"
 #include "platform/WebEngine.h"
 #include "platform/WebView.h"
 #include "platform/WebViewConfig.h"
@@ -42,9 +43,6 @@ struct FlushWait {
   platform::TaskHandle timeout;
 };
 
-void assertMainThread(const platform::MainLoop& loop) {
-  if (!loop.isMainThread()) std::abort();
-}
 
 // The message's "type", if it is a text naming one of Kind's names exactly.
 template <class Kind>
@@ -156,7 +154,7 @@ Bridge::Bridge(const platform::Platform& platform, std::optional<std::string> re
 
 Bridge::~Bridge() = default;
 
-void Bridge::assertMainThread() const { brindlow::assertMainThread(*platform_.mainLoop); }
+void Bridge::assertMainThread() const { platform::assertMainThread(*platform_.mainLoop); }
 
 std::shared_ptr<platform::WebViewConfig> Bridge::makeConfiguration() {
   const platform::MainLoop& loop = *platform_.mainLoop;
@@ -295,11 +293,11 @@ void Bridge::flush(FlushReason reason, std::function<void()> done) {
   platform::MainLoop& loop = *platform_.mainLoop;
   auto wait = std::make_shared<FlushWait>(std::move(done));
   wait->timeout = loop.scheduleAfter(BridgeScript::flushTimeout, [wait, &loop] {
-    brindlow::assertMainThread(loop);
+    platform::assertMainThread(loop);
     wait->once.fire();
   });
   view->callAsyncFunction(BridgeScript::flush, {{"arg", std::move(*arg)}}, [wait, &loop](bool /*ok*/) {
-    brindlow::assertMainThread(loop);
+    platform::assertMainThread(loop);
     wait->timeout.cancel();
     wait->once.fire();
   });

@@ -9,6 +9,7 @@
 #include "app/Log.h"
 #include "bridge/PageBodies.h"
 #include "platform/MainLoop.h"
+#include "platform/MainThread.h"
 #include "platform/Workspace.h"
 #include "services/AppWindows.h"
 #include "services/InputPermission.h"
@@ -38,7 +39,7 @@ bool canSnapshot(const Parts& parts, const platform::Platform& platform) {
 // The hello task: runs on a later turn with what the request captured.
 void answerHello(const std::weak_ptr<Bridge>& weak, const Parts& parts, const Reply& reply,
                  const platform::Platform& platform) {
-  if (!platform.mainLoop->isMainThread()) std::abort();
+  platform::assertMainThread(*platform.mainLoop);
   const std::shared_ptr<Bridge> bridge = weak.lock();
   // Without the bridge the task ends; the reply's last copy goes with it and answers "encode".
   if (!bridge) return;

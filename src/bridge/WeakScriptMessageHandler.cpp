@@ -5,23 +5,16 @@
 
 #include "bridge/Bridge.h"
 #include "platform/MainLoop.h"
+#include "platform/MainThread.h"
 
 namespace brindlow {
-
-namespace {
-
-void assertMainThread(const platform::MainLoop& loop) {
-  if (!loop.isMainThread()) std::abort();
-}
-
-}  // namespace
 
 WeakScriptMessageHandler::WeakScriptMessageHandler(const platform::MainLoop& loop,
                                                    std::weak_ptr<ScriptMessageHandler> target)
     : loop_(&loop), target_(std::move(target)) {}
 
 void WeakScriptMessageHandler::operator()(const platform::ScriptMessage& message) const {
-  assertMainThread(*loop_);
+  platform::assertMainThread(*loop_);
   if (auto target = target_.lock()) target->didReceiveScriptMessage(message);
 }
 
@@ -31,7 +24,7 @@ WeakScriptMessageReplyHandler::WeakScriptMessageReplyHandler(const platform::Mai
 
 void WeakScriptMessageReplyHandler::operator()(const platform::ScriptMessage& message,
                                                std::shared_ptr<platform::ScriptReply> reply) const {
-  assertMainThread(*loop_);
+  platform::assertMainThread(*loop_);
   if (auto target = target_.lock()) {
     target->didReceiveScriptMessageWithReply(message, std::move(reply));
   } else if (reply) {

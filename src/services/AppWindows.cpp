@@ -3,11 +3,11 @@
 #include "platform/MainLoop.h"
 #include "platform/MouseMonitor.h"
 #include "platform/ProcessInfo.h"
+#include "platform/WeakCallback.h"
 #include "platform/WindowList.h"
 #include "platform/Workspace.h"
 #include "services/AppWindowList.h"
 #include "services/WindowWatchPace.h"
-#include "util/WeakCallback.h"
 
 namespace brindlow {
 

@@ -5,6 +5,7 @@
 #include "platform/Defaults.h"
 #include "platform/KeyTap.h"
 #include "platform/MainLoop.h"
+#include "platform/WeakCallback.h"
 #include "platform/Workspace.h"
 
 namespace brindlow {
@@ -66,11 +67,8 @@ bool InputPermission::openSettings() {
 }
 
 void InputPermission::schedulePoll() {
-  std::weak_ptr<InputPermission> weak = weak_from_this();
-  pollWork_ = loop_.scheduleAfter(pollInterval, [weak, &loop = loop_] {
-    if (!loop.isMainThread()) std::abort();
-    if (auto self = weak.lock()) self->poll();
-  });
+  pollWork_ =
+      loop_.scheduleAfter(pollInterval, weakCallback(weak_from_this(), loop_, [](InputPermission& p) { p.poll(); }));
 }
 
 void InputPermission::poll() {

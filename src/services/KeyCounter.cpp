@@ -5,6 +5,7 @@
 #include "app/Log.h"
 #include "platform/Defaults.h"
 #include "platform/MainLoop.h"
+#include "platform/WeakCallback.h"
 
 namespace brindlow {
 
@@ -18,11 +19,8 @@ bool KeyCounter::start() {
   // Where the user's yes is the permission, having asked once is no reason to try a tap.
   if (!keyTap_.preflightListenAccess() && (keyTap_.consentIsPermission() || !defaults_.boolForKey("perm.inputAsked")))
     return false;
-  std::weak_ptr<KeyCounter> weak = weak_from_this();
-  tap_ = keyTap_.createListenTap([weak, &loop = loop_](const platform::KeyTapEvent& event) {
-    if (!loop.isMainThread()) std::abort();
-    if (auto self = weak.lock()) self->handle(event);
-  });
+  tap_ = keyTap_.createListenTap(weakCallback(
+      weak_from_this(), loop_, [](KeyCounter& k, const platform::KeyTapEvent& event) { k.handle(event); }));
   if (!tap_) {
     warnOnce("tap.create", "key tap: create failed");
     return false;

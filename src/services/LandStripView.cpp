@@ -1,4 +1,5 @@
 #include "services/LandStripView.h"
+#include "platform/MainThread.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -14,16 +15,13 @@ platform::Color withAlpha(platform::Color c, double alpha) {
   return c;
 }
 
-void requireMainThread(const platform::MainLoop& loop) {
-  if (!loop.isMainThread()) std::abort();
-}
 
 }  // namespace
 
 LandStripView::LandStripView(platform::MainLoop& loop, platform::StripWindow& window) : loop_(loop), window_(window) {
   window_.setContentAlpha(kAlpha);
   window_.setDrawHandler([this](platform::Canvas& canvas, GRect dirty) {
-    requireMainThread(loop_);
+    platform::assertMainThread(loop_);
     drawStrip(canvas, dirty);
   });
 }
@@ -134,7 +132,7 @@ void LandStripView::popCell(int c) {
 }
 
 void LandStripView::popFinished(int c, uint64_t id) {
-  requireMainThread(loop_);
+  platform::assertMainThread(loop_);
   auto it = pops_.find(c);
   if (it == pops_.end() || it->second.id != id) return;
   pops_.erase(it);

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/Log.h"
+#include "platform/MainThread.h"
 #include "util/Base64.h"
 #include "util/HexColor.h"
 #include "util/Text.h"
@@ -298,7 +299,7 @@ void LandStrips::scheduleLinger() {
 }
 
 void LandStrips::lingerFired() {
-  if (!loop_.isMainThread()) std::abort();
+  platform::assertMainThread(loop_);
   lingerWork_ = {};
   if (recentlyTyped()) {
     scheduleLinger();

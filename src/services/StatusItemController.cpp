@@ -9,6 +9,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Locale.h"
 #include "platform/MainLoop.h"
+#include "platform/MainThread.h"
 #include "platform/Resources.h"
 #include "platform/Screens.h"
 #include "platform/StatusBar.h"
@@ -94,9 +95,7 @@ void StatusItemController::start() {
   scheduleDayRollover();
 }
 
-void StatusItemController::assertMainThread() const {
-  if (!loop_.isMainThread()) std::abort();
-}
+void StatusItemController::assertMainThread() const { platform::assertMainThread(loop_); }
 
 // ---- Texts
 

@@ -6,8 +6,8 @@
 #include "platform/ProcessInfo.h"
 #include "platform/Screens.h"
 #include "platform/SystemEvents.h"
+#include "platform/WeakCallback.h"
 #include "util/Enum.h"
-#include "util/WeakCallback.h"
 
 namespace brindlow {
 

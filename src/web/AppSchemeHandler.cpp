@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "platform/MainLoop.h"
+#include "platform/MainThread.h"
 #include "util/Url.h"
 
 namespace brindlow {
@@ -100,7 +101,7 @@ std::optional<fs::path> AppSchemeHandler::resolve(std::string_view requestPath) 
 }
 
 void AppSchemeHandler::start(platform::SchemeTask& task) {
-  if (!loop_.isMainThread()) std::abort();
+  platform::assertMainThread(loop_);
   const auto text = task.requestUrl();
   const auto url = text ? parseUrl(*text) : std::nullopt;
   if (!url || url->host != kHost) return answerNotFound(task);
@@ -121,7 +122,7 @@ void AppSchemeHandler::start(platform::SchemeTask& task) {
 
 void AppSchemeHandler::stop(platform::SchemeTask&) {
   // Every task was answered inside start(), so none is still running.
-  if (!loop_.isMainThread()) std::abort();
+  platform::assertMainThread(loop_);
 }
 
 }  // namespace brindlow

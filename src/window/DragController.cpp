@@ -6,6 +6,7 @@
 
 #include "platform/PetPanel.h"
 #include "platform/Screens.h"
+#include "platform/WeakCallback.h"
 
 namespace brindlow {
 namespace {
@@ -32,12 +33,8 @@ void DragController::begin() {
     finish(DragPhase::end, loop_.uptime());  // the press is already over
     return;
   }
-  auto handler = [weak = weak_from_this()](const platform::MouseEvent& event) {
-    auto self = weak.lock();
-    if (!self) return;
-    if (!self->loop_.isMainThread()) std::abort();
-    self->handle(event);
-  };
+  const auto handler = weakCallback(weak_from_this(), loop_,
+                                    [](DragController& d, const platform::MouseEvent& event) { d.handle(event); });
   // A refused monitor stays absent; the other one or a cancel still ends the drag.
   if (auto local = monitor_.addLocalMonitor(monitorMask, handler)) localMonitor_ = std::move(*local);
   if (auto global = monitor_.addGlobalMonitor(monitorMask, handler)) globalMonitor_ = std::move(*global);

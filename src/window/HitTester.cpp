@@ -7,6 +7,7 @@
 #include "platform/MouseMonitor.h"
 #include "platform/PetPanel.h"
 #include "platform/Screens.h"
+#include "platform/WeakCallback.h"
 #include "window/HitTest.h"
 
 namespace brindlow {
@@ -107,12 +108,8 @@ void HitTester::trailingFired() {
 
 void HitTester::start() {
   if (globalMonitor_) return;
-  auto added = monitor_.addGlobalMonitor(platform::mouseMovedMask, [weak = weak_from_this()](const platform::MouseEvent&) {
-    auto self = weak.lock();
-    if (!self) return;
-    if (!self->loop_.isMainThread()) std::abort();
-    self->update();
-  });
+  auto added = monitor_.addGlobalMonitor(platform::mouseMovedMask,
+                                         weakCallback(weak_from_this(), loop_, [](HitTester& t) { t.update(); }));
   if (added) globalMonitor_ = std::move(*added);
 }
 

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "app/Log.h"
+#include "platform/MainThread.h"
 #include "platform/PetPanel.h"
 #include "platform/Screens.h"
 #include "platform/WebEngine.h"
@@ -118,9 +119,7 @@ void PetWindowController::wire() {
   }));
 }
 
-void PetWindowController::assertMainThread() const {
-  if (!loop_.isMainThread()) std::abort();
-}
+void PetWindowController::assertMainThread() const { platform::assertMainThread(loop_); }
 
 const std::vector<ScreenInfo>& PetWindowController::currentScreens(std::vector<ScreenInfo>& scratch) const {
   if (!screens_.empty()) return screens_;

@@ -1,17 +1,14 @@
 #pragma once
-#include <memory>
-#include <optional>
 #include <vector>
 
 #include "platform/Application.h"
+#include "platform/TerminateHandshake.h"
 #include "platform/fake/FakeMainLoop.h"
 
 namespace brindlow::fake {
 
-// The terminate handshake without exiting. terminate() asks shouldTerminate on the next turn of the
-// loop; `now` runs willTerminate once and marks the application terminated; `later` waits for
-// replyToTerminate (true finishes on the next turn, false cancels). A reply given while shouldTerminate
-// is still running is held until it returns. run() delivers didFinishLaunching and returns at once.
+// The terminate handshake (platform::TerminateHandshake) without exiting: after willTerminate the
+// application only counts as terminated. run() delivers didFinishLaunching and returns at once.
 class FakeApplication : public platform::Application {
  public:
   explicit FakeApplication(FakeMainLoop& loop);
@@ -28,8 +25,8 @@ class FakeApplication : public platform::Application {
   bool simulateReopen(bool hasVisibleWindows);
 
   // Inspection.
-  bool terminated() const { return terminated_; }
-  bool awaitingReply() const { return awaitingReply_; }
+  bool terminated() const { return handshake_.terminated(); }
+  bool awaitingReply() const { return handshake_.awaitingReply(); }
   int terminateCalls() const { return terminateCalls_; }
   int willTerminateCalls() const { return willTerminateCalls_; }
   const std::vector<platform::TerminateReply>& shouldTerminateAnswers() const { return answers_; }
@@ -38,24 +35,15 @@ class FakeApplication : public platform::Application {
   int activations() const { return activations_; }
 
  private:
-  void askShouldTerminate();
-  void finish();
-  void later(void (FakeApplication::*step)());
-
-  FakeMainLoop& loop_;
+  platform::TerminateHandshake handshake_;
   platform::ApplicationDelegate* delegate_ = nullptr;
   platform::ActivationPolicy policy_ = platform::ActivationPolicy::regular;
-  bool terminated_ = false;
-  bool asking_ = false;
-  bool awaitingReply_ = false;
-  std::optional<bool> heldReply_;
   int terminateCalls_ = 0;
   int willTerminateCalls_ = 0;
   int activations_ = 0;
   std::vector<platform::TerminateReply> answers_;
   std::vector<bool> replies_;
   std::vector<platform::ActivationPolicy> policiesSet_;
-  std::shared_ptr<bool> alive_;
 };
 
 }  // namespace brindlow::fake

@@ -1,11 +1,10 @@
 #pragma once
 #include <cstdint>
 #include <functional>
-#include <map>
-#include <memory>
 #include <optional>
 #include <vector>
 
+#include "platform/HandlerList.h"
 #include "platform/MouseMonitor.h"
 
 namespace brindlow::fake {
@@ -43,21 +42,15 @@ class FakeMouseMonitor : public platform::MouseMonitor {
   size_t liveCount(Kind kind) const;
 
  private:
-  struct Monitor {
-    Record record;
-    std::function<void(const platform::MouseEvent&)> handler;
-  };
   std::optional<platform::Subscription> add(Kind kind, uint32_t mask,
                                             std::function<void(const platform::MouseEvent&)> handler);
   void emit(Kind kind, platform::MouseEventType type, platform::Seconds timestamp);
 
   bool refuse_ = false;
   bool failNext_ = false;
-  uint64_t nextId_ = 1;
-  std::map<uint64_t, Monitor> monitors_;
+  platform::HandlerList<void(const platform::MouseEvent&), Record> monitors_;
   std::vector<Record> added_;
   std::vector<Record> removed_;
-  std::shared_ptr<bool> alive_;
 };
 
 }  // namespace brindlow::fake

@@ -10,7 +10,6 @@ FakePetPanel::FakePetPanel(FakeWindowServer* server) : server_(server) {
 }
 
 FakePetPanel::~FakePetPanel() {
-  *alive_ = false;
   if (server_ != nullptr) server_->forget(this);
 }
 
@@ -34,28 +33,12 @@ void FakePetPanel::setIgnoresMouseEvents(bool ignores) {
   ignoresMouseEvents_ = ignores;
 }
 
-platform::Subscription FakePetPanel::subscribe(Handlers& handlers, std::function<void()> handler) {
-  const int id = nextHandler_++;
-  handlers.emplace(id, std::move(handler));
-  std::weak_ptr<bool> alive = alive_;
-  return platform::Subscription([&handlers, id, alive] {
-    if (auto a = alive.lock(); a && *a) handlers.erase(id);
-  });
-}
-
-void FakePetPanel::notify(const Handlers& handlers) {
-  auto copy = handlers;  // a handler may unsubscribe
-  for (auto& [id, h] : copy) {
-    if (h) h();
-  }
-}
-
 platform::Subscription FakePetPanel::onOcclusionChanged(std::function<void()> handler) {
-  return subscribe(occlusionHandlers_, std::move(handler));
+  return occlusionHandlers_.add(std::move(handler));
 }
 
 platform::Subscription FakePetPanel::onBackingPropertiesChanged(std::function<void()> handler) {
-  return subscribe(backingHandlers_, std::move(handler));
+  return backingHandlers_.add(std::move(handler));
 }
 
 void FakePetPanel::setPointerActivityHandler(std::function<void()> handler) { pointerActivity_ = std::move(handler); }
@@ -74,12 +57,12 @@ void FakePetPanel::setWebViewFrame(GRect contentBottomUp, bool fillsContent) {
 void FakePetPanel::setOcclusionVisible(bool visible) {
   if (visible == occlusionVisible_) return;
   occlusionVisible_ = visible;
-  notify(occlusionHandlers_);
+  occlusionHandlers_.emit();
 }
 
 void FakePetPanel::changeBackingScale(std::optional<double> scale) {
   scale_ = scale;
-  notify(backingHandlers_);
+  backingHandlers_.emit();
 }
 
 void FakePetPanel::emitPointerActivity() {

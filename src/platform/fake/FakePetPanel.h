@@ -1,8 +1,7 @@
 #pragma once
 #include <functional>
-#include <map>
-#include <memory>
 
+#include "platform/HandlerList.h"
 #include "platform/PetPanel.h"
 #include "platform/fake/FakeWindow.h"
 
@@ -49,10 +48,6 @@ class FakePetPanel : public FakeWindow<platform::PetPanel> {
   void resignKey() { isKey_ = false; }
 
  private:
-  using Handlers = std::map<int, std::function<void()>>;
-  platform::Subscription subscribe(Handlers& handlers, std::function<void()> handler);
-  static void notify(const Handlers& handlers);
-
   FakeWindowServer* server_;
   bool allowsKey_ = false;
   bool isKey_ = false;
@@ -62,10 +57,8 @@ class FakePetPanel : public FakeWindow<platform::PetPanel> {
   GRect webViewFrame_;
   platform::WebView* webView_ = nullptr;
   std::function<void()> pointerActivity_;
-  Handlers occlusionHandlers_;
-  Handlers backingHandlers_;
-  int nextHandler_ = 1;
-  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  platform::HandlerList<void()> occlusionHandlers_;
+  platform::HandlerList<void()> backingHandlers_;
 };
 
 }  // namespace brindlow::fake

@@ -4,9 +4,9 @@
 
 namespace brindlow::fake {
 
-FakeScreens::FakeScreens() : displays_{defaultDisplay()}, alive_(std::make_shared<bool>(true)) {}
+FakeScreens::FakeScreens() : displays_{defaultDisplay()} {}
 
-FakeScreens::~FakeScreens() { *alive_ = false; }
+FakeScreens::~FakeScreens() = default;
 
 platform::DisplayInfo FakeScreens::defaultDisplay() {
   return {1u, "00000000-0000-0000-0000-000000000001", GRect{0, 0, 1440, 900}, GRect{0, 25, 1440, 875}, 2};
@@ -18,25 +18,9 @@ std::vector<platform::DisplayInfo> FakeScreens::displays() const {
 }
 
 platform::Subscription FakeScreens::onParametersChanged(std::function<void()> handler) {
-  const uint64_t id = nextId_++;
-  handlers_.emplace(id, std::move(handler));
-  std::weak_ptr<bool> alive = alive_;
-  return platform::Subscription([this, id, alive] {
-    if (auto a = alive.lock(); a && *a) handlers_.erase(id);
-  });
+  return handlers_.add(std::move(handler));
 }
 
-void FakeScreens::emitParametersChanged() {
-  std::vector<uint64_t> ids;
-  for (const auto& [id, handler] : handlers_) ids.push_back(id);
-  std::weak_ptr<bool> alive = alive_;
-  for (uint64_t id : ids) {
-    if (auto a = alive.lock(); !a || !*a) return;  // a handler destroyed the fake
-    auto it = handlers_.find(id);
-    if (it == handlers_.end() || !it->second) continue;
-    auto handler = it->second;  // the handler may cancel its own subscription
-    handler();
-  }
-}
+void FakeScreens::emitParametersChanged() { handlers_.emit(); }
 
 }  // namespace brindlow::fake

@@ -1,10 +1,9 @@
 #pragma once
 #include <cstdint>
 #include <functional>
-#include <map>
-#include <memory>
 #include <vector>
 
+#include "platform/HandlerList.h"
 #include "platform/Screens.h"
 
 namespace brindlow::fake {
@@ -50,9 +49,7 @@ class FakeScreens : public platform::Screens {
   uint32_t buttons_ = 0;
   mutable int displaysReads_ = 0;
   mutable int pointerReads_ = 0;
-  uint64_t nextId_ = 1;
-  std::map<uint64_t, std::function<void()>> handlers_;
-  std::shared_ptr<bool> alive_;
+  platform::HandlerList<void()> handlers_;
 };
 
 }  // namespace brindlow::fake

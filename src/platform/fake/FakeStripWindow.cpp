@@ -7,7 +7,6 @@ namespace brindlow::fake {
 FakeStripWindow::FakeStripWindow(FakeWindowServer* server, GRect frame) : server_(server) { frame_ = frame; }
 
 FakeStripWindow::~FakeStripWindow() {
-  *alive_ = false;
   if (server_ != nullptr) server_->forget(this);
 }
 
@@ -31,12 +30,7 @@ void FakeStripWindow::setContentAlpha(double alpha) {
 }
 
 platform::Subscription FakeStripWindow::requestAnimationFrames(std::function<void(platform::Seconds)> handler) {
-  const int id = nextHandler_++;
-  frameHandlers_.emplace(id, std::move(handler));
-  std::weak_ptr<bool> alive = alive_;
-  return platform::Subscription([this, id, alive] {
-    if (auto a = alive.lock(); a && *a) frameHandlers_.erase(id);
-  });
+  return frameHandlers_.add(std::move(handler));
 }
 
 std::vector<GRect> FakeStripWindow::takeDirty() {
@@ -54,10 +48,7 @@ FakeCanvas FakeStripWindow::draw(GRect dirty) {
 
 void FakeStripWindow::deliverAnimationFrame(platform::Seconds frameTime) {
   if (!visible_) return;
-  auto copy = frameHandlers_;  // a client may stop its frames from inside
-  for (auto& [id, h] : copy) {
-    if (frameHandlers_.count(id) != 0 && h) h(frameTime);
-  }
+  frameHandlers_.emit(frameTime);
 }
 
 }  // namespace brindlow::fake

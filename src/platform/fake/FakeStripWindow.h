@@ -1,9 +1,8 @@
 #pragma once
 #include <functional>
-#include <map>
-#include <memory>
 #include <vector>
 
+#include "platform/HandlerList.h"
 #include "platform/StripWindow.h"
 #include "platform/fake/FakeCanvas.h"
 #include "platform/fake/FakeWindow.h"
@@ -47,9 +46,7 @@ class FakeStripWindow : public FakeWindow<platform::StripWindow> {
   std::vector<GRect> dirty_;
   bool dirtyAll_ = false;
   double alpha_ = 1;
-  std::map<int, std::function<void(platform::Seconds)>> frameHandlers_;
-  int nextHandler_ = 1;
-  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  platform::HandlerList<void(platform::Seconds)> frameHandlers_;
 };
 
 }  // namespace brindlow::fake

@@ -1,12 +1,9 @@
 #pragma once
 #include <cstddef>
-#include <cstdint>
 #include <functional>
-#include <map>
-#include <memory>
 
+#include "platform/HandlerList.h"
 #include "platform/SystemEvents.h"
-#include "platform/fake/EventObservers.h"
 
 namespace brindlow::fake {
 
@@ -21,11 +18,12 @@ class FakeSystemEvents : public platform::SystemEvents {
 
   // Inspection.
   size_t observerCount(platform::SystemEvent event) const { return observers_.count(event); }
-  size_t observerCount() const { return observers_.count(); }
-  size_t added() const { return observers_.added(); }
+  size_t observerCount() const { return observers_.size(); }
+  size_t added() const { return added_; }
 
  private:
-  EventObservers<platform::SystemEvent> observers_;
+  platform::HandlerList<void(), platform::SystemEvent> observers_;
+  size_t added_ = 0;
 };
 
 }  // namespace brindlow::fake

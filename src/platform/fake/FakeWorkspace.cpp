@@ -55,7 +55,7 @@ bool FakeWorkspace::completeLaunch(std::optional<std::string> error) {
   return true;
 }
 
-void FakeWorkspace::emit(platform::WorkspaceEvent event) { observers_.emit(event); }
+void FakeWorkspace::emit(platform::WorkspaceEvent event) { observers_.emitTagged(event); }
 
 int FakeWorkspace::runningQueries(int32_t pid) const {
   auto it = runningQueries_.find(pid);

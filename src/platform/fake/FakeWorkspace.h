@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/HandlerList.h"
 #include "platform/Workspace.h"
-#include "platform/fake/EventObservers.h"
 
 namespace brindlow::fake {
 
@@ -58,7 +58,7 @@ class FakeWorkspace : public platform::Workspace {
   std::vector<std::string> openedUrls_;
   std::vector<LaunchRequest> launches_;
   std::vector<std::function<void(std::optional<std::string>)>> pendingDone_;
-  EventObservers<platform::WorkspaceEvent> observers_;
+  platform::HandlerList<void(), platform::WorkspaceEvent> observers_;
 };
 
 }  // namespace brindlow::fake

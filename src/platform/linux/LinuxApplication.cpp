@@ -24,7 +24,8 @@ constexpr const char* kApplicationInterface = R"(<node>
 
 }  // namespace
 
-LinuxApplication::LinuxApplication(platform::MainLoop& loop) : loop_(loop), alive_(std::make_shared<bool>(true)) {}
+LinuxApplication::LinuxApplication(platform::MainLoop& loop)
+    : loop_(loop), handshake_(loop), alive_(std::make_shared<bool>(true)) {}
 
 LinuxApplication::~LinuxApplication() {
   *alive_ = false;
@@ -43,6 +44,15 @@ void LinuxApplication::later(void (LinuxApplication::*step)()) {
 int LinuxApplication::run(platform::ApplicationDelegate& delegate) {
   if (!gtk_init_check(nullptr, nullptr)) return 1;
   delegate_ = &delegate;
+  handshake_.begin({
+      .shouldTerminate =
+          [this] {
+            platform::TerminateReply answer = platform::TerminateReply::now;
+            guarded("shouldTerminate", [&] { answer = delegate_->shouldTerminate(); });
+            return answer;
+          },
+      .willTerminate = [this] { finish(); },
+  });
   for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
     signalSources_.push_back(g_unix_signal_add(
         signal,
@@ -55,47 +65,20 @@ int LinuxApplication::run(platform::ApplicationDelegate& delegate) {
   exportOnSessionBus();
   std::weak_ptr<bool> alive = alive_;
   loop_.post([this, alive] {
-    if (auto a = alive.lock(); a && *a && !terminated_) guarded("didFinishLaunching", [&] { delegate_->didFinishLaunching(); });
+    if (auto a = alive.lock(); a && *a && !handshake_.terminated()) {
+      guarded("didFinishLaunching", [&] { delegate_->didFinishLaunching(); });
+    }
   });
   gtk_main();
   for (guint id : std::exchange(signalSources_, {})) g_source_remove(id);
   return 0;
 }
 
-void LinuxApplication::terminate() {
-  if (!terminated_) later(&LinuxApplication::askShouldTerminate);
-}
+void LinuxApplication::terminate() { handshake_.terminate(); }
 
-void LinuxApplication::askShouldTerminate() {
-  if (terminated_ || delegate_ == nullptr) return;
-  asking_ = true;
-  platform::TerminateReply answer = platform::TerminateReply::now;
-  guarded("shouldTerminate", [&] { answer = delegate_->shouldTerminate(); });
-  asking_ = false;
-  if (answer == platform::TerminateReply::now) {
-    awaitingReply_ = false;
-    heldReply_.reset();
-    finish();
-    return;
-  }
-  awaitingReply_ = true;
-  // A reply that came while the delegate was still answering applies now.
-  if (auto held = std::exchange(heldReply_, std::nullopt)) replyToTerminate(*held);
-}
-
-void LinuxApplication::replyToTerminate(bool proceed) {
-  if (asking_) {
-    heldReply_ = proceed;
-    return;
-  }
-  if (!awaitingReply_) return;
-  awaitingReply_ = false;
-  if (proceed) later(&LinuxApplication::finish);
-}
+void LinuxApplication::replyToTerminate(bool proceed) { handshake_.replyToTerminate(proceed); }
 
 void LinuxApplication::finish() {
-  if (terminated_ || delegate_ == nullptr) return;
-  terminated_ = true;
   guarded("willTerminate", [&] { delegate_->willTerminate(); });
   removeTaskbarEntry();
   if (gtk_main_level() > 0) gtk_main_quit();
@@ -168,13 +151,13 @@ gboolean LinuxApplication::onDelete(GtkWidget*, GdkEvent*, gpointer data) {
 }
 
 void LinuxApplication::reopenFromTaskbar() {
-  if (taskbarEntry_ == nullptr || terminated_) return;
+  if (taskbarEntry_ == nullptr || handshake_.terminated()) return;
   gtk_window_iconify(GTK_WINDOW(taskbarEntry_));
   reopen();
 }
 
 void LinuxApplication::reopen() {
-  if (terminated_ || delegate_ == nullptr) return;
+  if (handshake_.terminated() || delegate_ == nullptr) return;
   const bool visible = hasVisibleWindows();
   guarded("shouldHandleReopen", [&] { delegate_->shouldHandleReopen(visible); });
 }

@@ -2,12 +2,12 @@
 #include <gtk/gtk.h>
 
 #include <memory>
-#include <optional>
 #include <vector>
 
 #include "platform/Application.h"
 #include "platform/MainLoop.h"
 #include "platform/linux/GlibUtil.h"
+#include "platform/TerminateHandshake.h"
 
 namespace brindlow::lnx {
 
@@ -39,7 +39,6 @@ class LinuxApplication : public platform::Application {
 
  private:
   void later(void (LinuxApplication::*step)());
-  void askShouldTerminate();
   void finish();
   void showTaskbarEntry();
   void removeTaskbarEntry();
@@ -56,10 +55,7 @@ class LinuxApplication : public platform::Application {
   platform::MainLoop& loop_;
   platform::ApplicationDelegate* delegate_ = nullptr;
   platform::ActivationPolicy policy_ = platform::ActivationPolicy::regular;
-  bool terminated_ = false;
-  bool asking_ = false;
-  bool awaitingReply_ = false;
-  std::optional<bool> heldReply_;
+  platform::TerminateHandshake handshake_;
   GtkWidget* taskbarEntry_ = nullptr;
   bool entryHidden_ = false;  // as the window manager last said (_NET_WM_STATE_HIDDEN)
   std::vector<guint> signalSources_;

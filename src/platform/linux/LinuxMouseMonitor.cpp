@@ -12,10 +12,10 @@ namespace brindlow::lnx {
 LinuxMouseMonitor::LinuxMouseMonitor(platform::MainLoop& loop) : loop_(loop) {
   // Every GDK event passes here on its way to GTK; nothing is changed or held back.
   gdk_event_handler_set(handleGdkEvent, this, nullptr);
+  monitors_.setOnRemove([this](const Monitor&) { updateRawSelection(); });
 }
 
 LinuxMouseMonitor::~LinuxMouseMonitor() {
-  *alive_ = false;
   gdk_event_handler_set([](GdkEvent* event, gpointer) { gtk_main_do_event(event); }, nullptr, nullptr);
 }
 
@@ -40,21 +40,14 @@ std::optional<platform::Subscription> LinuxMouseMonitor::addLocalMonitor(
 
 platform::Subscription LinuxMouseMonitor::add(Kind kind, uint32_t mask,
                                               std::function<void(const platform::MouseEvent&)> handler) {
-  const uint64_t id = nextId_++;
-  monitors_.emplace(id, Monitor{kind, mask, std::move(handler)});
-  std::weak_ptr<bool> alive = alive_;
-  return platform::Subscription([this, id, alive] {
-    auto a = alive.lock();
-    if (!a || !*a) return;
-    monitors_.erase(id);
-    updateRawSelection();
+  return monitors_.add(Monitor{kind, mask}, [handler = std::move(handler)](const platform::MouseEvent& event) {
+    guarded("a mouse monitor", [&] { handler(event); });
   });
 }
 
 void LinuxMouseMonitor::updateRawSelection() {
   if (raw_ == nullptr) return;
-  bool wanted = false;
-  for (const auto& [id, m] : monitors_) wanted = wanted || m.kind == Kind::global;
+  const bool wanted = monitors_.countWhere([](const Monitor& m) { return m.kind == Kind::global; }) != 0;
   if (wanted == rawSelected_) return;
   if (wanted) {
     rawSelected_ = raw_->select({XI_RawMotion, XI_RawButtonPress, XI_RawButtonRelease});
@@ -67,16 +60,8 @@ void LinuxMouseMonitor::updateRawSelection() {
 
 void LinuxMouseMonitor::deliver(Kind kind, platform::MouseEventType type) {
   const platform::MouseEvent event{type, loop_.uptime()};
-  std::vector<uint64_t> ids;
-  for (const auto& [id, m] : monitors_) {
-    if (m.kind == kind && (m.mask & platform::maskOf(type)) != 0) ids.push_back(id);
-  }
-  for (uint64_t id : ids) {
-    auto it = monitors_.find(id);  // an earlier handler may have removed it
-    if (it == monitors_.end()) continue;
-    auto handler = it->second.handler;  // the handler may remove its own monitor
-    guarded("a mouse monitor", [&] { handler(event); });
-  }
+  monitors_.emitWhere([&](const Monitor& m) { return m.kind == kind && (m.mask & platform::maskOf(type)) != 0; },
+                      event);
 }
 
 bool LinuxMouseMonitor::isLogicalLeft(int physicalButton) const {

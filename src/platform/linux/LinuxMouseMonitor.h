@@ -2,10 +2,10 @@
 #include <gdk/gdk.h>
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 
+#include "platform/HandlerList.h"
 #include "platform/MouseMonitor.h"
 #include "platform/linux/LinuxRawInput.h"
 
@@ -31,7 +31,6 @@ class LinuxMouseMonitor : public platform::MouseMonitor {
   struct Monitor {
     Kind kind;
     uint32_t mask;
-    std::function<void(const platform::MouseEvent&)> handler;
   };
   platform::Subscription add(Kind kind, uint32_t mask, std::function<void(const platform::MouseEvent&)> handler);
   void deliver(Kind kind, platform::MouseEventType type);
@@ -45,15 +44,13 @@ class LinuxMouseMonitor : public platform::MouseMonitor {
   platform::MainLoop& loop_;
   std::unique_ptr<LinuxRawInput> raw_;
   bool rawSelected_ = false;
-  std::map<uint64_t, Monitor> monitors_;
-  uint64_t nextId_ = 1;
+  platform::HandlerList<void(const platform::MouseEvent&), Monitor> monitors_;
   bool leftDown_ = false;       // logical button 1, as the raw events tell it
   bool motionPending_ = false;  // raw motion is coalesced to one event per batch
   bool pointerInside_ = false;  // over one of our windows
   bool pressedInside_ = false;  // an implicit grab that began on our window
   bool rawReleaseSwallowed_ = false;
   bool swallowNextRawRelease_ = false;
-  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace brindlow::lnx

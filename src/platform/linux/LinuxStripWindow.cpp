@@ -19,10 +19,10 @@ LinuxStripWindow::LinuxStripWindow(platform::MainLoop& loop, std::shared_ptr<Win
   top_.setClickThrough(true);
   screen_ = gtk_widget_get_screen(win);
   compositedHandler_ = g_signal_connect(screen_, "composited-changed", G_CALLBACK(onCompositedChanged), this);
+  frameHandlers_.setOnRemove([this](const auto&) { stopTicksIfIdle(); });
 }
 
 LinuxStripWindow::~LinuxStripWindow() {
-  *alive_ = false;
   g_signal_handler_disconnect(screen_, compositedHandler_);
   if (top_.widget() != nullptr && tickId_ != 0) gtk_widget_remove_tick_callback(area_, tickId_);
 }
@@ -87,16 +87,11 @@ void LinuxStripWindow::applyShape() {
 }
 
 platform::Subscription LinuxStripWindow::requestAnimationFrames(std::function<void(platform::Seconds)> handler) {
-  const int id = nextHandler_++;
-  frameHandlers_.emplace(id, std::move(handler));
-  if (tickId_ == 0 && top_.widget() != nullptr) tickId_ = gtk_widget_add_tick_callback(area_, onTick, this, nullptr);
-  std::weak_ptr<bool> alive = alive_;
-  return platform::Subscription([this, id, alive] {
-    auto a = alive.lock();
-    if (!a || !*a) return;
-    frameHandlers_.erase(id);
-    stopTicksIfIdle();
+  auto subscription = frameHandlers_.add([handler = std::move(handler)](platform::Seconds frameTime) {
+    guarded("a strip window", [&] { handler(frameTime); });
   });
+  if (tickId_ == 0 && top_.widget() != nullptr) tickId_ = gtk_widget_add_tick_callback(area_, onTick, this, nullptr);
+  return subscription;
 }
 
 void LinuxStripWindow::stopTicksIfIdle() {
@@ -105,14 +100,11 @@ void LinuxStripWindow::stopTicksIfIdle() {
   tickId_ = 0;
 }
 
-void LinuxStripWindow::tick(GdkFrameClock* clock) {
+bool LinuxStripWindow::tick(GdkFrameClock* clock) {
   // Frame times are on GLib's monotonic clock in microseconds; the page wants them as uptime.
   const double age = static_cast<double>(g_get_monotonic_time() - gdk_frame_clock_get_frame_time(clock)) / 1e6;
   const platform::Seconds frameTime = top_.loop().uptime() - age;
-  auto copy = frameHandlers_;  // a handler may stop its own frames
-  for (auto& [id, h] : copy) {
-    if (frameHandlers_.count(id) != 0 && h) h(frameTime);
-  }
+  return frameHandlers_.emit(frameTime);
 }
 
 gboolean LinuxStripWindow::onDraw(GtkWidget*, cairo_t* cr, gpointer self) {
@@ -122,10 +114,7 @@ gboolean LinuxStripWindow::onDraw(GtkWidget*, cairo_t* cr, gpointer self) {
 
 gboolean LinuxStripWindow::onTick(GtkWidget*, GdkFrameClock* clock, gpointer self) {
   auto* strip = static_cast<LinuxStripWindow*>(self);
-  std::weak_ptr<bool> alive = strip->alive_;
-  guarded("a strip window", [strip, clock] { strip->tick(clock); });
-  auto a = alive.lock();
-  if (!a || !*a) return G_SOURCE_REMOVE;  // a handler closed the strip
+  if (!strip->tick(clock)) return G_SOURCE_REMOVE;  // a handler closed the strip
   if (strip->frameHandlers_.empty()) {
     strip->tickId_ = 0;
     return G_SOURCE_REMOVE;

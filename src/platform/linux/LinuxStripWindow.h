@@ -2,9 +2,9 @@
 #include <gtk/gtk.h>
 
 #include <functional>
-#include <map>
 #include <memory>
 
+#include "platform/HandlerList.h"
 #include "platform/StripWindow.h"
 #include "platform/linux/LinuxToplevel.h"
 
@@ -29,7 +29,7 @@ class LinuxStripWindow : public LinuxWindow<platform::StripWindow> {
   using RegionPtr = std::unique_ptr<cairo_region_t, decltype(&cairo_region_destroy)>;
   void draw(cairo_t* cr);
   void applyShape();
-  void tick(GdkFrameClock* clock);
+  bool tick(GdkFrameClock* clock);  // false when a handler closed the strip
   void stopTicksIfIdle();
   static gboolean onDraw(GtkWidget*, cairo_t* cr, gpointer self);
   static gboolean onTick(GtkWidget*, GdkFrameClock* clock, gpointer self);
@@ -40,12 +40,10 @@ class LinuxStripWindow : public LinuxWindow<platform::StripWindow> {
   double alpha_ = 1;
   RegionPtr painted_{cairo_region_create(), cairo_region_destroy};
   RegionPtr shape_{nullptr, cairo_region_destroy};  // what the bounding shape holds now; null = unshaped
-  std::map<int, std::function<void(platform::Seconds)>> frameHandlers_;
-  int nextHandler_ = 1;
+  platform::HandlerList<void(platform::Seconds)> frameHandlers_;
   guint tickId_ = 0;
   GdkScreen* screen_ = nullptr;
   gulong compositedHandler_ = 0;
-  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace brindlow::lnx

@@ -1,4 +1,4 @@
-#include "util/WeakCallback.h"
+#include "platform/WeakCallback.h"
 
 #include <gtest/gtest.h>
 
@@ -28,6 +28,18 @@ TEST(WeakCallback, RunsWhileTheServiceLivesAndAbortsOffTheMainThread) {
   loop.setMainThread(true);
   counter.reset();
   plain();  // nothing to run, nothing to crash
+  loop.setMainThread(false);
+  EXPECT_DEATH(plain(), "");  // off the main thread is a fault whether or not the service lives
+}
+
+TEST(WeakCallback, HandsItsArgumentsToAnActionThatTakesThem) {
+  fake::FakeMainLoop loop;
+  auto counter = std::make_shared<Counter>();
+  std::function<void(int)> add =
+      weakCallback(std::weak_ptr<Counter>(counter), loop, [](Counter& c, int n) { c.runs += n; });
+  add(5);
+  add(2);
+  EXPECT_EQ(counter->runs, 7);
 }
 
 }  // namespace
