@@ -3,7 +3,6 @@
 #include <exception>
 #include <utility>
 
-#include "bridge/Bridge.h"
 #include "platform/linux/LinuxSchemeTask.h"
 #include "platform/linux/LinuxScriptReply.h"
 #include "util/Url.h"
@@ -17,13 +16,13 @@ constexpr const char* kConfigKey = "brindlow-web-view-config";
 
 std::string schemeKey(std::string_view scheme) { return "brindlow-scheme-" + std::string(scheme); }
 
-// The posted value as JSON, read by the bridge's own parser; null when it refuses the text.
-nlohmann::json readBody(JSCValue* value) {
+// The posted value as JSON text; empty for a value that has none (undefined, a function).
+std::string bodyText(JSCValue* value) {
   char* text = value ? jsc_value_to_json(value, 0) : nullptr;
-  if (!text) return nullptr;
-  std::optional<nlohmann::json> body = Bridge::parseBody(text);
+  if (!text) return {};
+  std::string body(text);
   g_free(text);
-  return body ? std::move(*body) : nlohmann::json(nullptr);
+  return body;
 }
 
 }  // namespace
@@ -138,7 +137,7 @@ std::shared_ptr<platform::SchemeHandler> LinuxWebViewConfig::schemeHandler(std::
 
 platform::ScriptMessage LinuxWebViewConfig::message(JSCValue* value) const {
   platform::ScriptMessage message;
-  message.body = readBody(value);
+  message.body = bodyText(value);
   // Only the main frame holds a document (LinuxWebView refuses the others), so it sent this.
   if (view_) {
     message.frame.isMainFrame = true;
