@@ -21,10 +21,6 @@ class LinuxKeyTap : public platform::KeyTap {
   bool probeListenTap() override { return available_; }
   std::optional<std::string> inputSettingsUrl() const override { return std::nullopt; }
 
-  // While the session is locked or not the active one, key downs are dropped: the keys then belong to
-  // the lock screen or to another user.
-  void setSessionAway(bool away) { *away_ = away; }
-
   // Whether the user went through the request; nothing else on X11 asks for it.
   bool listenConsented() const { return consented_; }
 
@@ -32,7 +28,6 @@ class LinuxKeyTap : public platform::KeyTap {
   platform::MainLoop& loop_;
   bool available_ = false;
   bool consented_ = false;
-  std::shared_ptr<bool> away_ = std::make_shared<bool>(false);
 };
 
 }  // namespace brindlow::lnx
