@@ -9,7 +9,7 @@ CORE_PACKAGES := cmake g++ make pkg-config nlohmann-json3-dev libicu-dev googlet
 RUN_PACKAGES := libgtk-3-dev libwebkit2gtk-4.1-dev libayatana-appindicator3-dev libx11-dev libxi-dev \
   libxext-dev libxrandr-dev libgl1-mesa-dri
 
-E2E_PACKAGES := xvfb xauth openbox xcompmgr x11-utils xdotool dbus-x11 libgl1-mesa-dri jq
+E2E_PACKAGES := xvfb xauth openbox xcompmgr x11-utils xdotool dbus-x11 libgl1-mesa-dri jq python3-gi gir1.2-glib-2.0
 
 # Installs those of the Debian packages $(1) that are missing.
 define install-missing
