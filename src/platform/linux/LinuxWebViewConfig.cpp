@@ -5,7 +5,6 @@
 
 #include "platform/linux/LinuxSchemeTask.h"
 #include "platform/linux/LinuxScriptReply.h"
-#include "util/Url.h"
 
 namespace brindlow::lnx {
 namespace {
@@ -142,9 +141,11 @@ platform::ScriptMessage LinuxWebViewConfig::message(JSCValue* value) const {
   if (view_) {
     message.frame.isMainFrame = true;
     const char* uri = webkit_web_view_get_uri(WEBKIT_WEB_VIEW(view_));
-    if (auto url = uri ? parseUrl(uri) : std::nullopt) {
-      message.frame.scheme = url->scheme;
-      message.frame.host = url->host.value_or("");
+    if (GUri* url = uri ? g_uri_parse(uri, G_URI_FLAGS_NONE, nullptr) : nullptr) {
+      message.frame.scheme = g_uri_get_scheme(url);
+      const char* host = g_uri_get_host(url);
+      message.frame.host = host ? host : "";
+      g_uri_unref(url);
     }
   }
   return message;
