@@ -12,7 +12,7 @@ RUN_PACKAGES := libgtk-3-dev libwebkit2gtk-4.1-dev libayatana-appindicator3-dev 
 # The window managers the suites run under (tests/e2e/lib.sh startDesktop); marco needs MATE's settings
 # schemas, which it does not depend on. trayer is the XEmbed tray, python3-gi the bus stand-ins.
 E2E_PACKAGES := xvfb xauth openbox xcompmgr xfwm4 mutter marco mate-settings-daemon-common x11-utils xdotool \
-  dbus-x11 dbus-bin libgl1-mesa-dri jq python3 trayer python3-gi libglib2.0-bin
+  dbus-x11 dbus-bin libgl1-mesa-dri jq python3 trayer python3-gi gir1.2-glib-2.0 libglib2.0-bin
 
 # Installs those of the Debian packages $(1) that are missing.
 define install-missing

@@ -51,8 +51,7 @@ void PetFramePost(benchmark::State& state) {
   Rig rig;
   const std::string text = R"({"type":"pet.frame","frame":{"x":1520.25,"y":843.5,"w":200,"h":200}})";
   for (auto _ : state) {
-    std::optional<Json> body = Bridge::parseBody(text);
-    rig.config->post(BridgeChannel::post, *body);
+    rig.config->postText(BridgeChannel::post, text);
   }
 }
 BENCHMARK(PetFramePost);

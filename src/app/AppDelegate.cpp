@@ -400,6 +400,7 @@ void AppDelegate::wireWatch() {
   SystemWatch::Handlers h;
   h.visibility = on([](AppDelegate& d, const VisibilityInfo& info) {
     d.keys_->visible = info.visible;
+    d.keys_->sessionAway = SystemWatch::isSessionAway(info);
     d.send(PageEvent::onVisibility, info);
   });
   h.screens = on([](AppDelegate& d) { d.screensChanged(); });

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -22,7 +23,8 @@ namespace brindlow {
 namespace {
 
 constexpr std::size_t kMaxBodyDepth = 64;
-constexpr std::size_t kMaxBodyBytes = std::size_t{16} << 20;
+// Longer than any message name: a longer "type" is not kept from a text over the cap.
+constexpr std::size_t kMaxTypeBytes = 64;
 
 // Runs its body at most once, however often it is fired.
 class Once {
@@ -114,6 +116,78 @@ class BodyParser {
   Json* slot_ = nullptr;
 };
 
+// Reads a text over the body cap without building it: only the top-level "type" and the length of the
+// top-level text "data" are kept. Nothing deeper is read, so repeated keys are refused at the top
+// level only.
+class CapScanner {
+ public:
+  using string_t = Json::string_t;
+
+  bool null() { return true; }
+  bool boolean(bool) { return true; }
+  bool number_integer(Json::number_integer_t) { return true; }
+  bool number_unsigned(Json::number_unsigned_t) { return true; }
+  bool number_float(Json::number_float_t, const string_t&) { return true; }
+  bool string(string_t& value) {
+    if (!atTop()) return true;
+    if (key_ == "type" && value.size() <= kMaxTypeBytes) type_ = std::move(value);
+    if (key_ == "data") dataBytes_ = value.size();
+    return true;
+  }
+  bool binary(Json::binary_t&) { return false; }
+  bool start_object(std::size_t) { return open(true); }
+  bool key(string_t& key) {
+    if (depth_ != 1) return true;
+    if (!keys_.insert(key).second) return false;
+    key_ = std::move(key);
+    return true;
+  }
+  bool end_object() { return close(); }
+  bool start_array(std::size_t) { return open(false); }
+  bool end_array() { return close(); }
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) { return false; }
+
+  Bridge::PageBody take() {
+    Bridge::PageBody body;
+    if (!rootIsObject_) return body;
+    body.value = Json::object();
+    if (type_) body.value["type"] = std::move(*type_);
+    body.overCap = true;
+    body.dataBytes = dataBytes_;
+    return body;
+  }
+
+ private:
+  bool atTop() const { return depth_ == 1 && rootIsObject_; }
+  bool open(bool object) {
+    if (depth_ == 0) rootIsObject_ = object;
+    if (depth_ >= kMaxBodyDepth) return false;
+    ++depth_;
+    return true;
+  }
+  bool close() {
+    --depth_;
+    return true;
+  }
+
+  std::size_t depth_ = 0;
+  bool rootIsObject_ = false;
+  std::set<string_t> keys_;
+  string_t key_;
+  std::optional<string_t> type_;
+  std::optional<std::size_t> dataBytes_;
+};
+
+// Runs one SAX pass; false when the parser refused the text.
+template <class Handler>
+bool saxParse(std::string_view text, Handler& handler) {
+  try {
+    return Json::sax_parse(text, &handler);
+  } catch (const Json::exception&) {
+    return false;
+  }
+}
+
 }  // namespace
 
 // ---- Replies.
@@ -201,23 +275,28 @@ void Bridge::didReceiveScriptMessageWithReply(const platform::ScriptMessage& mes
 
 void Bridge::handlePost(const platform::ScriptMessage& message) {
   if (!isTrustedFrame(message) || !parts_) return;
-  const std::optional<PostKind> kind = kindOf<PostKind>(message.body);
+  const PageBody body = readBody(message.body);
+  const std::optional<PostKind> kind = kindOf<PostKind>(body.value);
   if (!kind) {
     warnOnce("post.unknown", "post: unknown message");
     return;
   }
+  // No message has arguments that large.
+  if (body.overCap) return dropBadValue(*kind);
   // A copy, so an entry that ends up detaching the bridge keeps its services.
   const Parts parts = *parts_;
-  runPost(*kind, message.body, parts, platform_.application);
+  runPost(*kind, body.value, parts, platform_.application);
 }
 
 void Bridge::handleCall(const platform::ScriptMessage& message, std::shared_ptr<platform::ScriptReply> reply) {
   const Reply answer(std::move(reply), weak_from_this());
   if (!isTrustedFrame(message) || !parts_) return answer.error(BridgeError::origin);
   const Parts parts = *parts_;
-  const std::optional<CallKind> kind = kindOf<CallKind>(message.body);
+  const PageBody body = readBody(message.body);
+  const std::optional<CallKind> kind = kindOf<CallKind>(body.value);
   if (!kind) return answer.error(BridgeError::unknown);
-  runCall(*kind, message.body, parts, answer, *this, platform_);
+  if (body.overCap) return runOverCapCall(*kind, body.dataBytes, answer);
+  runCall(*kind, body.value, parts, answer, *this, platform_);
 }
 
 bool Bridge::isTrustedFrame(const platform::ScriptMessage& message) {
@@ -251,14 +330,25 @@ void Bridge::dropBadValue(PostKind kind) {
 }
 
 std::optional<Json> Bridge::parseBody(std::string_view text) {
-  if (text.size() > kMaxBodyBytes) return std::nullopt;
-  BodyParser parser;
-  try {
-    if (!Json::sax_parse(text, &parser)) return std::nullopt;
-  } catch (const Json::exception&) {
-    return std::nullopt;
+  PageBody body = readBody(text);
+  if (body.overCap || body.value.is_null()) return std::nullopt;
+  return std::move(body.value);
+}
+
+Bridge::PageBody Bridge::readBody(std::string_view text) {
+  std::string repaired;
+  const std::optional<std::string_view> readable = browserJsonText(text, repaired);
+  if (!readable) return {};
+  if (readable->size() > bodyCap) {
+    CapScanner scanner;
+    if (!saxParse(*readable, scanner)) return {};
+    return scanner.take();
   }
-  return parser.take();
+  BodyParser parser;
+  if (!saxParse(*readable, parser)) return {};
+  PageBody body;
+  body.value = parser.take();
+  return body;
 }
 
 // ---- Native to page.

@@ -202,10 +202,21 @@ class Bridge : public ScriptMessageHandler,
   // Sends the held key batch, if any, and forgets it.
   void flushPending();
 
-  // A page body from its JSON text, as the platform receives it: nullopt for text that is not JSON,
-  // nests deeper than 64 levels, repeats a key in one object or is over 16 MiB. The platform then
-  // delivers null, which every channel refuses.
+  // A page body from its JSON text: nullopt for text that is not one JSON value and nothing after it
+  // (a NUL byte included), nests deeper than 64 levels, repeats a key in one object or is over the
+  // body cap. An unpaired UTF-16 surrogate escape reads as U+FFFD, as in the browser.
   static std::optional<Json> parseBody(std::string_view text);
+
+  // What the channels make of a message's text.
+  struct PageBody {
+    Json value;  // null when the text is refused
+    // Over the body cap the text is scanned, not built: `value` then holds only its top-level "type",
+    // and `dataBytes` the UTF-8 length of its top-level text "data", if it has one.
+    bool overCap = false;
+    std::optional<std::size_t> dataBytes;
+  };
+  static PageBody readBody(std::string_view text);
+  static constexpr std::size_t bodyCap = std::size_t{16} << 20;  // bytes of JSON text
 
   // True from the hello reply until the next hello, navigation, crash or detach.
   bool ready = false;

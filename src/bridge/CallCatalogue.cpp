@@ -64,17 +64,19 @@ void hello(const Json& body, const Parts& parts, const Reply& reply, Bridge& bri
   });
 }
 
+void refuseOversizedSave(std::size_t bytes, const Reply& reply) {
+  // The save file's own size warning shares this key, so a run logs one of the two.
+  warnOnce("save.size", "save.write: over limit");
+  Bridge::replyEncoded(SaveWriteRes{false, static_cast<std::int64_t>(bytes)}, reply);
+}
+
 void saveWrite(const Json& body, const Parts& parts, const Reply& reply) {
   // Read straight from the body: the text is not re-serialised.
   const Json* data = Bridge::member(body, "data");
   if (data == nullptr || !data->is_string()) return reply.error(BridgeError::bad);
   if (!parts.save) return reply.error(BridgeError::unknown);
   const std::string& text = data->get_ref<const std::string&>();
-  if (text.size() > Limits::saveBytes) {
-    // The save file's own size warning shares this key, so a run logs one of the two.
-    warnOnce("save.size", "save.write: over limit");
-    return Bridge::replyEncoded(SaveWriteRes{false, static_cast<std::int64_t>(text.size())}, reply);
-  }
+  if (text.size() > Limits::saveBytes) return refuseOversizedSave(text.size(), reply);
   const SaveFile::WriteResult written = parts.save->write(text);
   Bridge::replyEncoded(SaveWriteRes{written.ok, static_cast<std::int64_t>(written.bytes)}, reply);
 }
@@ -116,6 +118,11 @@ HelloReply makeHelloReply(const Parts& parts, const platform::Platform& platform
   hello.protocol = BridgeVersion::current;
   hello.soak = false;
   return hello;
+}
+
+void runOverCapCall(CallKind kind, std::optional<std::size_t> dataBytes, const Reply& reply) {
+  if (kind != CallKind::saveWrite || !dataBytes) return reply.error(BridgeError::bad);
+  refuseOversizedSave(*dataBytes, reply);
 }
 
 void runCall(CallKind kind, const Json& body, const Parts& parts, const Reply& reply, Bridge& bridge,

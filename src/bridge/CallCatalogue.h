@@ -18,6 +18,11 @@ namespace brindlow {
 void runCall(CallKind kind, const Json& body, const Bridge::Parts& parts, const Bridge::Reply& reply, Bridge& bridge,
              const platform::Platform& platform);
 
+// A request whose text was over the body cap, with the UTF-8 length of its top-level text "data": a
+// "save.write" gets the not-ok answer of a save over its limit, any other request (and a save without
+// a text "data") "bad".
+void runOverCapCall(CallKind kind, std::optional<std::size_t> dataBytes, const Bridge::Reply& reply);
+
 // The start-up snapshot, read from the services in the order of its fields' sources: the save file,
 // version and build, the language, screens, window, preferences, permission, visibility and power.
 // Every service it reads must be present in `parts`.

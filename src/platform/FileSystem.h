@@ -25,6 +25,10 @@ class FileSystem {
   virtual std::optional<std::string> moveItem(std::string_view from, std::string_view to) = 0;
   // Durable: a reader sees the old contents or the new, never a mix.
   virtual std::optional<std::string> writeFileAtomically(std::string_view path, const std::vector<uint8_t>& data) = 0;
+  // Removes the temporary files that atomic writes of `path` left behind when the process was killed
+  // midway: only files named the way those writes name them, never `path` itself. Call it only while
+  // no atomic write of `path` is under way.
+  virtual void removeAtomicWriteLeftovers(std::string_view path) = 0;
 };
 
 }  // namespace brindlow::platform

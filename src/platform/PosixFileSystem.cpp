@@ -143,6 +143,7 @@ std::optional<std::string> PosixFileSystem::moveItem(std::string_view from, std:
 std::optional<std::string> PosixFileSystem::writeFileAtomically(std::string_view path, const std::vector<uint8_t>& data) {
   const std::string target(path);
   const std::string dir = parentOf(target);
+  // The name isAtomicWriteTemp knows.
   std::string temp = dir + "/." + target.substr(target.rfind('/') + 1) + ".XXXXXX";
   Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
   if (fd.get() < 0) return describe(errno, target);
@@ -159,6 +160,31 @@ std::optional<std::string> PosixFileSystem::writeFileAtomically(std::string_view
   Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dirFd.get() >= 0) ::fsync(dirFd.get());
   return std::nullopt;
+}
+
+void PosixFileSystem::removeAtomicWriteLeftovers(std::string_view path) {
+  const std::string target(path);
+  const std::string name = target.substr(target.rfind('/') + 1);
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(parentOf(target), ec), end; !ec && it != end; it.increment(ec)) {
+    // Only plain files: a folder or a link of that name is not one of ours.
+    if (isAtomicWriteTemp(it->path().filename().native(), name) && it->is_regular_file(ec) && !it->is_symlink(ec)) {
+      ::unlink(it->path().c_str());
+    }
+  }
+}
+
+bool PosixFileSystem::isAtomicWriteTemp(std::string_view name, std::string_view target) {
+  constexpr std::size_t kRandom = 6;  // the X's of mkostemp
+  if (target.empty() || name.size() != target.size() + 2 + kRandom || name[0] != '.' ||
+      name.substr(1, target.size()) != target || name[target.size() + 1] != '.') {
+    return false;
+  }
+  for (const char c : name.substr(target.size() + 2)) {
+    const bool alnum = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    if (!alnum) return false;
+  }
+  return true;
 }
 
 }  // namespace brindlow::platform

@@ -21,6 +21,11 @@ class PosixFileSystem : public FileSystem {
   std::optional<std::string> removeItem(std::string_view path) override;
   std::optional<std::string> moveItem(std::string_view from, std::string_view to) override;
   std::optional<std::string> writeFileAtomically(std::string_view path, const std::vector<uint8_t>& data) override;
+  void removeAtomicWriteLeftovers(std::string_view path) override;
+
+  // Whether `name` is one of the temporary names an atomic write of the file named `target` uses:
+  // "." + target + "." + six letters or digits.
+  static bool isAtomicWriteTemp(std::string_view name, std::string_view target);
 
  private:
   std::optional<std::string> dataDirectory_;

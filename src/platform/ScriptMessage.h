@@ -16,9 +16,9 @@ struct FrameInfo {
 };
 
 struct ScriptMessage {
-  // The posted value, read from its JSON text with brindlow::Bridge::parseBody; null when that
-  // refuses the text, so the message is still delivered (and a request still answered).
-  nlohmann::json body;
+  // The posted value as JSON text, as the engine writes it; empty when the value has none. The
+  // receiver reads it, so a message is delivered (and a request answered) whatever it holds.
+  std::string body;
   FrameInfo frame;
 };
 

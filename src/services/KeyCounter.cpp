@@ -46,6 +46,7 @@ void KeyCounter::handle(const platform::KeyTapEvent& event) {
       return;
     case platform::KeyTapEventKind::keyDown:
     {
+      if (sessionAway) return;
       // A key read later than it was pressed keeps its own time, for the debounce and the batch.
       const double now = loop_.uptime();
       const double pressed = event.uptime && *event.uptime <= now ? *event.uptime : now;

@@ -33,6 +33,9 @@ class KeyCounter : public std::enable_shared_from_this<KeyCounter> {
   std::function<void(const KeysEvent&)> onBatch;
   // Whether the pet can be seen; read only when a batch opens, to pick its flush delay.
   bool visible = true;
+  // While the session is locked or not the active one no key is counted: the keys then go to the lock
+  // screen or belong to another user.
+  bool sessionAway = false;
 
  private:
   void handle(const platform::KeyTapEvent& event);

@@ -1,5 +1,6 @@
 #include "services/SystemWatch.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/PetPanel.h"
@@ -59,6 +60,13 @@ void SystemWatch::start() {
   on(SystemEvent::powerStateChanged, weakly([](SystemWatch& w) { w.recheckPower(); }));
   on(SystemEvent::thermalStateChanged, weakly([](SystemWatch& w) { w.recheckPower(); }));
   on(SystemEvent::currentLocaleChanged, weakly([](SystemWatch& w) { w.recheckLang(); }));
+  // Started inside a locked or inactive session (a relaunch, say): the events above tell only changes.
+  const platform::SessionState session = events_.sessionState();
+  if (session.locked || !session.active) {
+    if (session.locked) reasons_.insert(HiddenReason::locked);
+    if (!session.active) reasons_.insert(HiddenReason::sessionInactive);
+    report();
+  }
   lastPower_ = currentPower();
 }
 
@@ -83,12 +91,22 @@ VisibilityInfo SystemWatch::visibility() const {
   return v;
 }
 
+bool SystemWatch::isSessionAway(const VisibilityInfo& info) {
+  return std::ranges::any_of(info.reasons, [](HiddenReason r) {
+    return r == HiddenReason::locked || r == HiddenReason::sessionInactive;
+  });
+}
+
 void SystemWatch::setReason(HiddenReason reason, bool on) {
   if (on) {
     reasons_.insert(reason);
   } else {
     reasons_.erase(reason);
   }
+  report();
+}
+
+void SystemWatch::report() {
   VisibilityInfo v = visibility();
   if (lastSent_ && *lastSent_ == v) return;
   lastSent_ = v;

@@ -46,8 +46,8 @@ class SystemWatch : public std::enable_shared_from_this<SystemWatch> {
   SystemWatch(const SystemWatch&) = delete;
   SystemWatch& operator=(const SystemWatch&) = delete;
 
-  // Installs every observer (each call adds a full set), then takes the power state as the
-  // baseline without reporting it.
+  // Installs every observer (each call adds a full set) and reports a session that is already locked
+  // or inactive; then takes the power state as the baseline without reporting it.
   void start();
   // Removes every observer, the occlusion one included, and drops a pending screens report.
   void stop();
@@ -67,10 +67,15 @@ class SystemWatch : public std::enable_shared_from_this<SystemWatch> {
 
   // The thermal text of a raw thermal state; unknown states read "nominal".
   static std::string thermalName(int state);
+  // Whether the session is locked or not the active one: the keys typed then are not the user's
+  // typing at the desktop.
+  static bool isSessionAway(const VisibilityInfo& info);
 
  private:
   template <class F>
   std::function<void()> weakly(F action);
+  // Reports the visibility when it differs from the last report.
+  void report();
   void debounceScreens();
   void recheckPower();
   void recheckLang();

@@ -8,6 +8,7 @@
 #include "app/Log.h"
 #include "geometry/Screens.h"
 #include "platform/FileSystem.h"
+#include "util/Json.h"
 
 namespace brindlow {
 
@@ -50,14 +51,19 @@ bool isUtf8(const std::vector<uint8_t>& bytes) {
   return true;
 }
 
-// One JSON value that is an object. Checked without building it: the parser accepts the whole text and
-// its first significant character opens an object.
+// One JSON value that is an object, read as the page reads it (nothing after the value, not even NUL
+// bytes; a lone surrogate escape stands for U+FFFD). Checked without building it: the parser accepts
+// the whole text and its first significant character opens an object.
 bool isJsonObject(const std::vector<uint8_t>& bytes) {
+  std::string repaired;
+  const std::optional<std::string_view> text =
+      browserJsonText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), repaired);
+  if (!text) return false;
   std::size_t i = 0;
-  if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) i = 3;
-  while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\n' || bytes[i] == '\r')) ++i;
-  if (i == bytes.size() || bytes[i] != '{') return false;
-  return nlohmann::json::accept(bytes.begin(), bytes.end());
+  if (text->starts_with("\xEF\xBB\xBF")) i = 3;
+  while (i < text->size() && ((*text)[i] == ' ' || (*text)[i] == '\t' || (*text)[i] == '\n' || (*text)[i] == '\r')) ++i;
+  if (i == text->size() || (*text)[i] != '{') return false;
+  return nlohmann::json::accept(*text);
 }
 
 }  // namespace
@@ -85,6 +91,8 @@ std::optional<std::string> SaveFile::readValidJSON(const std::string& path) {
 }
 
 std::optional<SaveFile::ReadResult> SaveFile::read() {
+  // A kill during a write leaves its temporary file; nothing else ever removes it.
+  fm_.removeAtomicWriteLeftovers(main_);
   if (auto text = readValidJSON(main_)) {
     mainBroken_ = false;
     return ReadResult{std::move(*text), false};
@@ -108,6 +116,7 @@ SaveFile::WriteResult SaveFile::write(std::string_view text) {
     return WriteResult{false, bytes};
   };
   if (auto e = fm_.createDirectories(dir_)) return failed(*e);
+  fm_.removeAtomicWriteLeftovers(main_);
 
   // Rotate only a main file that is valid right now. A main file never read in this run, or one holding
   // a text that was not an object, would otherwise replace the good backup, and a failed write after

@@ -3,15 +3,10 @@
 #include <cstdint>
 #include <string>
 
+#include "util/HexDigit.h"
+
 namespace brindlow {
 namespace {
-
-int hexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 // An unsigned hexadecimal number over the whole text, with an optional sign as the colour texts
 // have always been read: "+" before the digits, "-" only before a zero.
@@ -24,7 +19,7 @@ std::optional<uint32_t> readHex(std::string_view digits) {
   if (digits.empty()) return std::nullopt;
   uint32_t value = 0;
   for (char c : digits) {
-    const int d = hexDigit(c);
+    const int d = hexDigitValue(c);
     if (d < 0) return std::nullopt;
     value = value * 16 + static_cast<uint32_t>(d);
   }

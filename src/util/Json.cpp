@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "util/HexDigit.h"
+
 namespace brindlow {
 
 namespace {
@@ -93,6 +95,56 @@ bool allNumbersFinite(const Json& j) {
 }  // namespace
 
 bool isValidJsonObject(const Json& j) { return j.is_object() && allNumbersFinite(j); }
+
+namespace {
+
+// The UTF-16 unit of a "\uXXXX" escape starting at `at`, or -1 when there is none there.
+int escapedUnit(std::string_view text, std::size_t at) {
+  if (at + 6 > text.size() || text[at] != '\\' || text[at + 1] != 'u') return -1;
+  int unit = 0;
+  for (std::size_t k = at + 2; k < at + 6; ++k) {
+    const int digit = hexDigitValue(text[k]);
+    if (digit < 0) return -1;
+    unit = unit * 16 + digit;
+  }
+  return unit;
+}
+
+bool isHighSurrogate(int unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool isLowSurrogate(int unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+}  // namespace
+
+std::optional<std::string_view> browserJsonText(std::string_view text, std::string& storage) {
+  if (text.find('\0') != std::string_view::npos) return std::nullopt;
+  bool repaired = false;
+  bool inString = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (!inString || c == '"') {
+      if (c == '"') inString = !inString;
+      continue;
+    }
+    if (c != '\\') continue;
+    const int unit = escapedUnit(text, i);
+    if (unit < 0) {
+      ++i;  // a one-character escape, or a broken one the parser refuses
+      continue;
+    }
+    if (isHighSurrogate(unit) && isLowSurrogate(escapedUnit(text, i + 6))) {
+      i += 11;  // a whole pair
+      continue;
+    }
+    if (isHighSurrogate(unit) || isLowSurrogate(unit)) {
+      if (!repaired) storage.assign(text);
+      repaired = true;
+      storage.replace(i, 6, "\\ufffd");
+    }
+    i += 5;
+  }
+  if (repaired) return std::string_view(storage);
+  return text;
+}
 
 const Json* JsonObjectReader::find(std::string_view key) const {
   const auto it = json_.find(key);

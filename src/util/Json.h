@@ -68,6 +68,15 @@ bool writeJson(Json& out, const std::vector<T>& values);
 // body must pass before it is decoded as a whole.
 bool isValidJsonObject(const Json& j);
 
+// The text to hand the parser for JSON text the page wrote (a message, the save file), read the way a
+// browser reads it:
+// - an escaped UTF-16 surrogate without its partner ("\ud83d", how a string cut inside an emoji is
+//   written) stands for U+FFFD, so it is rewritten as "\ufffd" (the same length);
+// - a NUL byte refuses the text: no JSON text holds one, and the parser would take it for the end and
+//   pass over whatever follows it.
+// Gives `text` itself, or the repaired copy kept in `storage`; nullopt when the text is refused.
+std::optional<std::string_view> browserJsonText(std::string_view text, std::string& storage);
+
 // Reads the fields of one JSON object; the first failure sticks and every later call does nothing.
 class JsonObjectReader {
  public:

@@ -1,14 +1,9 @@
 #include "util/Url.h"
 
+#include "util/HexDigit.h"
+
 namespace brindlow {
 namespace {
-
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 bool isAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
@@ -41,8 +36,8 @@ std::optional<std::string> percentDecode(std::string_view text) {
       continue;
     }
     if (i + 2 >= text.size()) return std::nullopt;
-    const int hi = hexValue(text[i + 1]);
-    const int lo = hexValue(text[i + 2]);
+    const int hi = hexDigitValue(text[i + 1]);
+    const int lo = hexDigitValue(text[i + 2]);
     if (hi < 0 || lo < 0) return std::nullopt;
     out.push_back(static_cast<char>(hi * 16 + lo));
     i += 2;

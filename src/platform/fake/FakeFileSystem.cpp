@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/PosixFileSystem.h"
+
 namespace brindlow::fake {
 
 namespace {
@@ -64,6 +66,22 @@ std::optional<std::string> FakeFileSystem::removeItem(std::string_view path) {
   if (it == files_.end()) return "No such file or directory";
   files_.erase(it);
   return std::nullopt;
+}
+
+void FakeFileSystem::removeAtomicWriteLeftovers(std::string_view path) {
+  const std::string dir = parentOf(path);
+  const std::string_view name = path.substr(path.rfind('/') + 1);
+  for (const std::string& file : filesIn(dir)) {
+    if (platform::PosixFileSystem::isAtomicWriteTemp(file, name)) files_.erase(dir + "/" + file);
+  }
+}
+
+std::vector<std::string> FakeFileSystem::filesIn(std::string_view dir) const {
+  std::vector<std::string> names;
+  for (const auto& [path, data] : files_) {
+    if (parentOf(path) == dir) names.push_back(path.substr(path.rfind('/') + 1));
+  }
+  return names;
 }
 
 std::optional<std::string> FakeFileSystem::moveItem(std::string_view from, std::string_view to) {

@@ -32,6 +32,8 @@ class FakeFileSystem : public platform::FileSystem {
   std::optional<std::string> removeItem(std::string_view path) override;
   std::optional<std::string> moveItem(std::string_view from, std::string_view to) override;
   std::optional<std::string> writeFileAtomically(std::string_view path, const std::vector<uint8_t>& data) override;
+  // Removes the files beside `path` named as PosixFileSystem names its temporary files.
+  void removeAtomicWriteLeftovers(std::string_view path) override;
 
   // Drivers.
   std::optional<std::string> supportDirectory = "/home/user/.local/share";
@@ -44,6 +46,8 @@ class FakeFileSystem : public platform::FileSystem {
 
   // Inspection.
   std::optional<std::string> contents(std::string_view path) const;
+  // The names of the files directly inside the folder `dir`, in order.
+  std::vector<std::string> filesIn(std::string_view dir) const;
   bool isDirectory(std::string_view path) const { return dirs_.count(std::string(path)) != 0; }
   const std::vector<Call>& calls() const { return calls_; }
   size_t count(Op op) const;

@@ -13,8 +13,12 @@ class FakeSystemEvents : public platform::SystemEvents {
  public:
   platform::Subscription observe(platform::SystemEvent event, std::function<void()> handler) override;
 
+  platform::SessionState sessionState() const override { return session; }
+
   // Driver: runs every live observer of the event.
   void emit(platform::SystemEvent event);
+  // Driver: what sessionState() answers; emit() does not change it.
+  platform::SessionState session;
 
   // Inspection.
   size_t observerCount(platform::SystemEvent event) const { return observers_.count(event); }

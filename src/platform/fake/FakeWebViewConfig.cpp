@@ -49,22 +49,31 @@ void FakeWebViewConfig::setSchemeHandler(std::string scheme, std::shared_ptr<pla
   schemeHandlers_[std::move(scheme)] = std::move(handler);
 }
 
-bool FakeWebViewConfig::post(std::string_view name, nlohmann::json body, platform::FrameInfo frame) {
+bool FakeWebViewConfig::post(std::string_view name, const nlohmann::json& body, platform::FrameInfo frame) {
+  return postText(name, body.dump(), std::move(frame));
+}
+
+std::shared_ptr<const ReplyRecord> FakeWebViewConfig::call(std::string_view name, const nlohmann::json& body,
+                                                           platform::FrameInfo frame) {
+  return callText(name, body.dump(), std::move(frame));
+}
+
+bool FakeWebViewConfig::postText(std::string_view name, std::string text, platform::FrameInfo frame) {
   auto it = handlers_.find(name);
   if (it == handlers_.end() || it->second.kind != ChannelKind::message) return false;
   auto handler = it->second.message;  // the handler may remove itself
-  handler(platform::ScriptMessage{std::move(body), std::move(frame)});
+  handler(platform::ScriptMessage{std::move(text), std::move(frame)});
   return true;
 }
 
-std::shared_ptr<const ReplyRecord> FakeWebViewConfig::call(std::string_view name, nlohmann::json body,
-                                                           platform::FrameInfo frame) {
+std::shared_ptr<const ReplyRecord> FakeWebViewConfig::callText(std::string_view name, std::string text,
+                                                               platform::FrameInfo frame) {
   auto it = handlers_.find(name);
   if (it == handlers_.end() || it->second.kind != ChannelKind::reply) return nullptr;
   auto handler = it->second.reply;
   auto record = std::make_shared<ReplyRecord>();
   replies_.push_back(record);
-  handler(platform::ScriptMessage{std::move(body), std::move(frame)}, std::make_shared<FakeScriptReply>(record));
+  handler(platform::ScriptMessage{std::move(text), std::move(frame)}, std::make_shared<FakeScriptReply>(record));
   return record;
 }
 

@@ -59,11 +59,15 @@ class FakeWebViewConfig : public platform::WebViewConfig {
   void setElementFullscreenEnabled(bool enabled) override { elementFullscreenEnabled_ = enabled; }
   void setJavaScriptCanOpenWindowsAutomatically(bool can) override { javaScriptCanOpenWindows_ = can; }
 
-  // Drivers: the page posting on a channel from a frame. post() is false and call() is null when no
-  // handler of that kind is registered under the name.
-  bool post(std::string_view name, nlohmann::json body, platform::FrameInfo frame = mainFrame());
-  std::shared_ptr<const ReplyRecord> call(std::string_view name, nlohmann::json body,
+  // Drivers: the page posting on a channel from a frame, a value (sent as its JSON text) or the text
+  // itself. post() is false and call() is null when no handler of that kind is registered under the
+  // name.
+  bool post(std::string_view name, const nlohmann::json& body, platform::FrameInfo frame = mainFrame());
+  std::shared_ptr<const ReplyRecord> call(std::string_view name, const nlohmann::json& body,
                                           platform::FrameInfo frame = mainFrame());
+  bool postText(std::string_view name, std::string text, platform::FrameInfo frame = mainFrame());
+  std::shared_ptr<const ReplyRecord> callText(std::string_view name, std::string text,
+                                              platform::FrameInfo frame = mainFrame());
   // The application's own main frame: brindlow://app.
   static platform::FrameInfo mainFrame() { return {true, "brindlow", "app"}; }
 

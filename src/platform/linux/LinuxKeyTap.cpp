@@ -16,11 +16,10 @@ const std::vector<int> kKeyEvents{XI_RawKeyPress, XI_RawKeyRelease};
 // One tap on its own connection. The key code stays in here: it only tells repeats apart.
 class Tap : public platform::KeyTapHandle {
  public:
-  Tap(platform::MainLoop& loop, std::shared_ptr<const bool> consent, std::shared_ptr<const bool> away,
+  Tap(platform::MainLoop& loop, std::shared_ptr<const bool> consent,
       std::unique_ptr<LinuxRawInput> raw, std::function<void(const platform::KeyTapEvent&)> handler)
       : loop_(loop),
         consent_(std::move(consent)),
-        away_(std::move(away)),
         raw_(std::move(raw)),
         handler_(std::move(handler)) {
     raw_->onEvent = [this](int type, int detail, int flags, unsigned long timeMs) {
@@ -60,7 +59,7 @@ class Tap : public platform::KeyTapHandle {
       down_.reset(static_cast<size_t>(detail));
       return;
     }
-    if (type != XI_RawKeyPress || !*consent_ || *away_) return;
+    if (type != XI_RawKeyPress || !*consent_) return;
     // Some servers flag repeats on raw events; where they do not, a key already down is a repeat.
     const bool repeat = (flags & XIKeyRepeat) != 0 || down_.test(static_cast<size_t>(detail));
     down_.set(static_cast<size_t>(detail));
@@ -69,7 +68,6 @@ class Tap : public platform::KeyTapHandle {
 
   platform::MainLoop& loop_;
   std::shared_ptr<const bool> consent_;
-  std::shared_ptr<const bool> away_;
   std::unique_ptr<LinuxRawInput> raw_;
   std::function<void(const platform::KeyTapEvent&)> handler_;
   std::optional<double> offset_;
@@ -132,7 +130,7 @@ std::unique_ptr<platform::KeyTapHandle> LinuxKeyTap::createListenTap(
   if (!preflightListenAccess()) return nullptr;
   auto raw = LinuxRawInput::open();
   if (raw == nullptr || !raw->select(kKeyEvents)) return nullptr;
-  return std::make_unique<Tap>(loop_, consent_, away_, std::move(raw), std::move(handler));
+  return std::make_unique<Tap>(loop_, consent_, std::move(raw), std::move(handler));
 }
 
 }  // namespace brindlow::lnx

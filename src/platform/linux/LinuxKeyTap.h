@@ -30,9 +30,6 @@ class LinuxKeyTap : public platform::KeyTap {
   std::optional<std::string> inputSettingsUrl() const override { return std::nullopt; }
   bool consentIsPermission() const override { return true; }
 
-  // While the session is locked or not the active one, key downs are dropped: the keys then belong to
-  // the lock screen or to another user.
-  void setSessionAway(bool away) { *away_ = away; }
 
  private:
   // Reads the file again; the taps see the answer at once.
@@ -44,7 +41,6 @@ class LinuxKeyTap : public platform::KeyTap {
   std::string consentPath_;
   std::shared_ptr<bool> consent_ = std::make_shared<bool>(false);
   GObjectPtr<GFileMonitor> consentMonitor_;
-  std::shared_ptr<bool> away_ = std::make_shared<bool>(false);
 };
 
 }  // namespace brindlow::lnx

@@ -30,22 +30,7 @@ namespace brindlow::lnx {
 
 // Declared in the order they are built (after gtk_init); they go in the reverse order.
 struct LinuxPlatform::Services {
-  explicit Services(std::vector<std::string> arguments) : processInfo(std::move(arguments)) { watchSession(); }
-
-  // The keys typed on the lock screen or in another user's session are not ours to count.
-  void watchSession() {
-    using platform::SystemEvent;
-    auto set = [this](bool* flag, bool value) {
-      return [this, flag, value] {
-        *flag = value;
-        keyTap.setSessionAway(locked || inactive);
-      };
-    };
-    sessionWatch.push_back(systemEvents.observe(SystemEvent::screenIsLocked, set(&locked, true)));
-    sessionWatch.push_back(systemEvents.observe(SystemEvent::screenIsUnlocked, set(&locked, false)));
-    sessionWatch.push_back(systemEvents.observe(SystemEvent::sessionDidResignActive, set(&inactive, true)));
-    sessionWatch.push_back(systemEvents.observe(SystemEvent::sessionDidBecomeActive, set(&inactive, false)));
-  }
+  explicit Services(std::vector<std::string> arguments) : processInfo(std::move(arguments)) {}
 
   LinuxLogSink logSink;
   LinuxMainLoop loop;
@@ -65,9 +50,6 @@ struct LinuxPlatform::Services {
   LinuxStatusBar statusBar{kApplicationId, resources.pathForResource("icons", "")};
   LinuxSystemEvents systemEvents{loop};
   LinuxScreensAsleep screensAsleep{systemEvents};  // what the core sees: screens asleep, then the rest
-  bool locked = false;
-  bool inactive = false;
-  std::vector<platform::Subscription> sessionWatch;
   // Last, so it goes first: completions it keeps may hold the last owner of core objects, which must
   // go while the other services they use still exist.
   LinuxWorkspace workspace{loop};

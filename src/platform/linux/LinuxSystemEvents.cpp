@@ -14,6 +14,17 @@ constexpr const char* kLoginPath = "/org/freedesktop/login1";
 constexpr const char* kManager = "org.freedesktop.login1.Manager";
 constexpr const char* kSession = "org.freedesktop.login1.Session";
 constexpr const char* kProperties = "org.freedesktop.DBus.Properties";
+constexpr const char* kLockedHint = "LockedHint";
+
+// The screen savers heard, by name, interface and object.
+struct ScreenSaver {
+  const char* name;
+  const char* path;
+};
+constexpr ScreenSaver kScreenSavers[] = {
+    {"org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver"},
+    {"org.gnome.ScreenSaver", "/org/gnome/ScreenSaver"},
+};
 
 }  // namespace
 
@@ -23,6 +34,7 @@ struct LinuxSystemEvents::Ref {
   std::weak_ptr<bool> alive;
   void (LinuxSystemEvents::*signal)(const gchar*, const gchar*, GVariant*) = nullptr;
   Inhibitor inhibitor = Inhibitor::sleep;
+  std::string source;  // the screen saver asked
 
   LinuxSystemEvents* get() const {
     auto a = alive.lock();
@@ -45,9 +57,11 @@ LinuxSystemEvents::LinuxSystemEvents(platform::MainLoop& loop)
     takeInhibitor(Inhibitor::shutdown);
   }
   if (session_) {
-    for (const char* saver : {"org.freedesktop.ScreenSaver", "org.gnome.ScreenSaver"}) {
-      subscribe(session_.get(), nullptr, saver, "ActiveChanged", nullptr, nullptr, &LinuxSystemEvents::onScreenSaver);
+    for (const ScreenSaver& saver : kScreenSavers) {
+      subscribe(session_.get(), nullptr, saver.name, "ActiveChanged", nullptr, nullptr,
+                &LinuxSystemEvents::onScreenSaver);
     }
+    askScreenSavers();
   }
   if (power_) {
     powerHandler_ = g_signal_connect(power_.get(), "notify::power-saver-enabled",
@@ -75,7 +89,7 @@ platform::Subscription LinuxSystemEvents::observe(platform::SystemEvent event, s
 void LinuxSystemEvents::subscribe(GDBusConnection* bus, const char* sender, const char* interface,
                                   const char* member, const char* path, const char* arg0,
                                   void (LinuxSystemEvents::*handler)(const gchar*, const gchar*, GVariant*)) {
-  auto* ref = new Ref{this, alive_, handler};
+  auto* ref = new Ref{this, alive_, handler, Inhibitor::sleep, {}};
   const guint id = g_dbus_connection_signal_subscribe(
       bus, sender, interface, member, path, arg0, G_DBUS_SIGNAL_FLAGS_NONE,
       [](GDBusConnection*, const gchar*, const gchar*, const gchar* iface, const gchar* name, GVariant* parameters,
@@ -132,18 +146,41 @@ void LinuxSystemEvents::findSession() {
                       "(a{sv})");
   if (!all) return;
   GVariantPtr dict(g_variant_get_child_value(all.get(), 0));
-  for (const char* name : {"Active", "LockedHint"}) {
-    GVariantPtr value(g_variant_lookup_value(dict.get(), name, G_VARIANT_TYPE_BOOLEAN));
-    if (!value) continue;
-    const bool b = g_variant_get_boolean(value.get());
-    (std::strcmp(name, "Active") == 0 ? active_ : locked_) = b;
+  if (GVariantPtr value{g_variant_lookup_value(dict.get(), "Active", G_VARIANT_TYPE_BOOLEAN)}) {
+    active_ = g_variant_get_boolean(value.get());
+  }
+  if (GVariantPtr value{g_variant_lookup_value(dict.get(), kLockedHint, G_VARIANT_TYPE_BOOLEAN)}) {
+    if (g_variant_get_boolean(value.get())) lockedBy_.insert(kLockedHint);
+    locked_ = !lockedBy_.empty();
+  }
+}
+
+void LinuxSystemEvents::askScreenSavers() {
+  for (const ScreenSaver& saver : kScreenSavers) {
+    // No auto start: asking must not launch a screen saver that is not running.
+    auto* ref = new Ref{this, alive_, nullptr, Inhibitor::sleep, saver.name};
+    g_dbus_connection_call(
+        session_.get(), saver.name, saver.path, saver.name, "GetActive", nullptr, G_VARIANT_TYPE("(b)"),
+        G_DBUS_CALL_FLAGS_NO_AUTO_START, 2000, cancellable_.get(),
+        [](GObject* source, GAsyncResult* result, gpointer data) {
+          std::unique_ptr<Ref> r(static_cast<Ref*>(data));
+          GErrorOut err;
+          GVariantPtr reply(g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, err.out()));
+          LinuxSystemEvents* self = r->get();
+          if (!reply || self == nullptr) return;
+          gboolean active = FALSE;
+          g_variant_get(reply.get(), "(b)", &active);
+          // Only a saver already active: an inactive one says nothing a change has not said since.
+          if (active) guarded("a screen saver's answer", [&] { self->setLockSource(r->source, true); });
+        },
+        ref);
   }
 }
 
 void LinuxSystemEvents::onSessionProperties(const gchar*, const gchar*, GVariant* parameters) {
   if (!g_variant_is_of_type(parameters, G_VARIANT_TYPE("(sa{sv}as)"))) return;
   GVariantPtr changed(g_variant_get_child_value(parameters, 1));
-  for (const char* name : {"Active", "LockedHint"}) {
+  for (const char* name : {"Active", kLockedHint}) {
     GVariantPtr value(g_variant_lookup_value(changed.get(), name, G_VARIANT_TYPE_BOOLEAN));
     if (value) applySessionProperty(name, value.get());
   }
@@ -151,8 +188,8 @@ void LinuxSystemEvents::onSessionProperties(const gchar*, const gchar*, GVariant
 
 void LinuxSystemEvents::applySessionProperty(const char* name, GVariant* value) {
   const bool b = g_variant_get_boolean(value);
-  if (std::strcmp(name, "LockedHint") == 0) {
-    setLocked(b);
+  if (std::strcmp(name, kLockedHint) == 0) {
+    setLockSource(kLockedHint, b);
     return;
   }
   if (active_ == b) return;
@@ -160,18 +197,23 @@ void LinuxSystemEvents::applySessionProperty(const char* name, GVariant* value) 
   observers_.emit(b ? platform::SystemEvent::sessionDidBecomeActive : platform::SystemEvent::sessionDidResignActive);
 }
 
-void LinuxSystemEvents::onScreenSaver(const gchar*, const gchar*, GVariant* parameters) {
+void LinuxSystemEvents::onScreenSaver(const gchar* interface, const gchar*, GVariant* parameters) {
   if (!g_variant_is_of_type(parameters, G_VARIANT_TYPE("(b)"))) return;
   gboolean active = FALSE;
   g_variant_get(parameters, "(b)", &active);
-  setLocked(active);
+  setLockSource(interface, active);
 }
 
-void LinuxSystemEvents::setLocked(bool locked) {
-  // The session hint and the screen saver may both report one lock.
-  if (locked_ == locked) return;
-  locked_ = locked;
-  observers_.emit(locked ? platform::SystemEvent::screenIsLocked : platform::SystemEvent::screenIsUnlocked);
+void LinuxSystemEvents::setLockSource(const std::string& source, bool locked) {
+  if (locked) {
+    lockedBy_.insert(source);
+  } else {
+    lockedBy_.erase(source);
+  }
+  // One lock is often told by several sources: only the session's change is reported.
+  if (locked_ == !lockedBy_.empty()) return;
+  locked_ = !lockedBy_.empty();
+  observers_.emit(locked_ ? platform::SystemEvent::screenIsLocked : platform::SystemEvent::screenIsUnlocked);
 }
 
 void LinuxSystemEvents::takeInhibitor(Inhibitor which) {
@@ -179,7 +221,7 @@ void LinuxSystemEvents::takeInhibitor(Inhibitor which) {
   bool& requested = sleep ? sleepRequested_ : shutdownRequested_;
   if (!system_ || requested || (sleep ? sleepFd_ : shutdownFd_) >= 0) return;
   requested = true;
-  auto* ref = new Ref{this, alive_, nullptr, which};
+  auto* ref = new Ref{this, alive_, nullptr, which, {}};
   g_dbus_connection_call_with_unix_fd_list(
       system_.get(), kLogin, kLoginPath, kManager, "Inhibit",
       g_variant_new("(ssss)", sleep ? "sleep" : "shutdown", "Brindlow", "save pet state", "delay"),

@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,8 +22,9 @@ namespace brindlow::lnx {
 // - willPowerOff: logind PrepareForShutdown(true), with its own delay inhibitor. A plain logout has no
 //   logind signal: it ends the program with SIGTERM (a quit).
 // - sessionDidResignActive / DidBecomeActive: the Active property of this process's logind session.
-// - screenIsLocked / Unlocked: the session's LockedHint, else ScreenSaver ActiveChanged (freedesktop or
-//   GNOME), which also fires for blanking when the locker sets no hint.
+// - screenIsLocked / Unlocked: locked while any of the session's LockedHint and the screen savers'
+//   ActiveChanged (freedesktop or GNOME; it also fires for blanking when the locker sets no hint) says
+//   so, unlocked once none does. Lockers differ in which of them they tell, and in what order.
 // - powerStateChanged: the power-saver profile switching on or off.
 // - Never reported here: screensDidSleep / DidWake (no common display-sleep signal), thermalStateChanged
 //   (no thermal state for a session), currentLocaleChanged (a running process's locale never changes),
@@ -34,6 +36,9 @@ class LinuxSystemEvents : public platform::SystemEvents {
   ~LinuxSystemEvents() override;
 
   platform::Subscription observe(platform::SystemEvent event, std::function<void()> handler) override;
+  // logind's values read at creation, then the sources' latest word; a screen saver already active at
+  // start counts once its answer arrives (reported as a change).
+  platform::SessionState sessionState() const override { return {locked_, active_.value_or(true)}; }
 
   // How long the sleep and shutdown inhibitors outlive the handlers of willSleep and willPowerOff.
   static constexpr platform::Seconds kSleepGrace = 1.0;
@@ -54,7 +59,9 @@ class LinuxSystemEvents : public platform::SystemEvents {
   void takeInhibitor(Inhibitor which);
   void releaseInhibitor(Inhibitor which);
   void applySessionProperty(const char* name, GVariant* value);
-  void setLocked(bool locked);
+  void askScreenSavers();
+  // One lock source's word; reports the session's lock when the sources together change it.
+  void setLockSource(const std::string& source, bool locked);
 
   platform::MainLoop& loop_;
   Observers<platform::SystemEvent> observers_;
@@ -69,7 +76,8 @@ class LinuxSystemEvents : public platform::SystemEvents {
   std::vector<SignalSubscription> subscriptions_;
   std::string sessionPath_;
   std::optional<bool> active_;
-  std::optional<bool> locked_;
+  std::set<std::string> lockedBy_;  // the sources that now say locked
+  bool locked_ = false;
   int sleepFd_ = -1;
   int shutdownFd_ = -1;
   bool sleepRequested_ = false;

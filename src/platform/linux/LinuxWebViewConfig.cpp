@@ -3,10 +3,8 @@
 #include <exception>
 #include <utility>
 
-#include "bridge/Bridge.h"
 #include "platform/linux/LinuxSchemeTask.h"
 #include "platform/linux/LinuxScriptReply.h"
-#include "util/Url.h"
 
 namespace brindlow::lnx {
 namespace {
@@ -17,13 +15,13 @@ constexpr const char* kConfigKey = "brindlow-web-view-config";
 
 std::string schemeKey(std::string_view scheme) { return "brindlow-scheme-" + std::string(scheme); }
 
-// The posted value as JSON, read by the bridge's own parser; null when it refuses the text.
-nlohmann::json readBody(JSCValue* value) {
+// The posted value as JSON text; empty for a value that has none (undefined, a function).
+std::string bodyText(JSCValue* value) {
   char* text = value ? jsc_value_to_json(value, 0) : nullptr;
-  if (!text) return nullptr;
-  std::optional<nlohmann::json> body = Bridge::parseBody(text);
+  if (!text) return {};
+  std::string body(text);
   g_free(text);
-  return body ? std::move(*body) : nlohmann::json(nullptr);
+  return body;
 }
 
 }  // namespace
@@ -144,14 +142,16 @@ std::shared_ptr<platform::SchemeHandler> LinuxWebViewConfig::schemeHandler(std::
 
 platform::ScriptMessage LinuxWebViewConfig::message(JSCValue* value) const {
   platform::ScriptMessage message;
-  message.body = readBody(value);
+  message.body = bodyText(value);
   // Every other frame's channels are closed while the guard runs, so the main frame sent this.
   if (view_ && frameGuard_.closesSubframes()) {
     message.frame.isMainFrame = true;
     const char* uri = webkit_web_view_get_uri(WEBKIT_WEB_VIEW(view_));
-    if (auto url = uri ? parseUrl(uri) : std::nullopt) {
-      message.frame.scheme = url->scheme;
-      message.frame.host = url->host.value_or("");
+    if (GUri* url = uri ? g_uri_parse(uri, G_URI_FLAGS_NONE, nullptr) : nullptr) {
+      message.frame.scheme = g_uri_get_scheme(url);
+      const char* host = g_uri_get_host(url);
+      message.frame.host = host ? host : "";
+      g_uri_unref(url);
     }
   }
   return message;

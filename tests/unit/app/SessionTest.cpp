@@ -2,6 +2,8 @@
 // hello to the flush at quit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/AppDelegate.h"
 #include "platform/fake/FakePlatform.h"
 #include "platform/fake/FakeWebView.h"
@@ -131,6 +133,44 @@ TEST(SessionTest, HelloPlacementKeysPrefsSaveAndQuit) {
   ASSERT_TRUE(file);
   EXPECT_EQ(file->text, R"({"paws": 5, "name": "Mochi"})");
   EXPECT_TRUE(log.lines().empty()) << testing::PrintToString(log.lines());
+}
+
+TEST(SessionTest, NoKeyCountsWhileTheSessionIsLockedOrInactiveFromTheStartOn) {
+  using platform::SystemEvent;
+  test::LogCapture log;
+  fake::FakePlatform fakes;
+  fakes.processInfo.setArguments({"/usr/bin/brindlow"});
+  fakes.keyTap.preflight = true;
+  // A relaunch on the lock screen of a session another user has switched away from.
+  fakes.systemEvents.session = {.locked = true, .active = false};
+  auto delegate = std::make_shared<AppDelegate>(fakes.platform());
+  fakes.application.run(*delegate);
+  ScriptedPage page(fakes.webEngine);
+  auto hello = page.call(R"({"type": "app.hello", "protocol": 6, "webVersion": "1.0"})");
+  fakes.loop.runPosted();
+  ASSERT_EQ(hello->values.size(), 1u);
+  EXPECT_EQ(hello->values[0].at("visibility"),
+            Json::parse(R"({"visible": false, "reasons": ["locked", "sessionInactive"]})"));
+
+  auto keysHeard = [&] {
+    const std::size_t before = page.received().size();
+    typeKeys(fakes, 2);
+    fakes.loop.advance(1.0);  // a hidden pet's batch waits a second
+    fakes.loop.runPosted();
+    const std::vector<std::string> now = page.received();
+    return std::count(now.begin() + static_cast<std::ptrdiff_t>(before), now.end(), "onKeys");
+  };
+  EXPECT_EQ(keysHeard(), 0);
+  // Unlocked, but the session is still not the active one.
+  fakes.systemEvents.emit(SystemEvent::screenIsUnlocked);
+  fakes.loop.runPosted();
+  EXPECT_EQ(keysHeard(), 0);
+  fakes.systemEvents.emit(SystemEvent::sessionDidBecomeActive);
+  fakes.loop.runPosted();
+  EXPECT_EQ(keysHeard(), 1);
+  fakes.systemEvents.emit(SystemEvent::screenIsLocked);
+  fakes.loop.runPosted();
+  EXPECT_EQ(keysHeard(), 0);
 }
 
 }  // namespace

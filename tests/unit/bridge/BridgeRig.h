@@ -89,6 +89,11 @@ class BridgeRig : public ::testing::Test {
   void post(Json body) { config->post(BridgeChannel::post, std::move(body)); }
   std::shared_ptr<const fake::ReplyRecord> call(Json body) { return config->call(BridgeChannel::call, std::move(body)); }
   static Json body(const std::string& text) { return Json::parse(text); }
+  // The JSON text as the page's engine hands it over, for what no Json value can hold.
+  void postText(std::string text) { config->postText(BridgeChannel::post, std::move(text)); }
+  std::shared_ptr<const fake::ReplyRecord> callText(std::string text) {
+    return config->callText(BridgeChannel::call, std::move(text));
+  }
   fake::FakeWebView& pageView() { return *engine.webView(); }
 
   LogCapture log;

@@ -44,9 +44,9 @@ class BridgeTest : public ::testing::Test {
     return config->call(BridgeChannel::call, std::move(body), std::move(frame));
   }
   // A request straight into the bridge, for when the channels are gone.
-  std::shared_ptr<const fake::ReplyRecord> callBridge(Json body) {
+  std::shared_ptr<const fake::ReplyRecord> callBridge(const Json& body) {
     auto record = std::make_shared<fake::ReplyRecord>();
-    bridge->handleCall({std::move(body), FakeWebViewConfig::mainFrame()},
+    bridge->handleCall({body.dump(), FakeWebViewConfig::mainFrame()},
                        std::make_shared<fake::FakeScriptReply>(record));
     return record;
   }
@@ -115,7 +115,7 @@ TEST_F(BridgeTest, BeforeAttachAndAfterDetachNothingIsDispatched) {
   EXPECT_TRUE(config->live().empty());
   EXPECT_EQ(config->removeAllUserScriptsCount(), 1);
 
-  bridge->handlePost({body(R"({"type": "no.such"})"), FakeWebViewConfig::mainFrame()});
+  bridge->handlePost({R"({"type": "no.such"})", FakeWebViewConfig::mainFrame()});
   expectOnlyError(callBridge(body(R"({"type": "perm.status"})")), "origin");
   EXPECT_TRUE(log.lines().empty());
 }
@@ -356,12 +356,17 @@ TEST(BridgeParseBody, RefusesWhatNoPageSends) {
       std::string(65, '[') + std::string(65, ']'),
       "{\"type\": \"\xff\"}",
       R"({"n": )" + std::string(400, '9') + "}",
+      std::string("{\"type\": \"log\"}\0", 16),
+      std::string("{\"type\": \"log\"}\0\0\0x", 19),
+      std::string("[\"\\uD83D\"]\0", 11),
   };
   for (const std::string& text : refused) {
     SCOPED_TRACE(text);
     EXPECT_EQ(Bridge::parseBody(text), std::nullopt);
   }
   EXPECT_TRUE(Bridge::parseBody(std::string(64, '[') + std::string(64, ']')));
+  EXPECT_EQ(Bridge::parseBody(R"({"a": "\uD83D", "b": ["\uDC00z"]})"),
+            (Json{{"a", "\xEF\xBF\xBD"}, {"b", {"\xEF\xBF\xBDz"}}}));
 }
 
 TEST_F(BridgeTest, HostileBodiesAreRefusedWithOneReplyEachAndOneLineAtMost) {

@@ -181,6 +181,35 @@ TEST_F(CallCatalogueTest, SaveWriteMeasuresUtf8BytesAndWarnsOncePerRun) {
   EXPECT_EQ(log.lines(), std::vector<std::string>{"save.write: over limit"});
 }
 
+TEST_F(CallCatalogueTest, AnUnpairedSurrogateInARequestReadsAsAReplacementCharacter) {
+  EXPECT_EQ(onlyValue(callText(R"({"type": "perm.status", "note": "\uDE00"})")),
+            onlyValue(call(body(R"({"type": "perm.status"})"))));
+  // Stored as a browser encodes such a string: U+FFFD, three bytes.
+  EXPECT_EQ(onlyValue(callText(R"({"type": "save.write", "data": "{\"name\": \"Mo\uD83D\"}"})")),
+            Json::parse(R"({"ok": true, "bytes": 17})"));
+  EXPECT_EQ(files.contents(kMain), "{\"name\": \"Mo\xEF\xBF\xBD\"}");
+}
+
+TEST_F(CallCatalogueTest, TextAfterTheValueIsUnknown) {
+  using namespace std::string_literals;
+  for (const std::string& text : {R"({"type": "perm.status"} 1)"s, "{\"type\": \"perm.status\"}\0"s,
+                                  "{\"type\": \"perm.status\"}\0\0{}"s}) {
+    expectError(callText(text), "unknown");
+  }
+}
+
+TEST_F(CallCatalogueTest, SaveWriteOverTheBodyCapIsANotOkReply) {
+  // Escapes count as the bytes they stand for: "\u00e9" is two.
+  const std::string data = std::string(Bridge::bodyCap, 'x') + R"(\u00e9)";
+  EXPECT_EQ(onlyValue(callText(R"({"type": "save.write", "data": ")" + data + R"("})")),
+            (Json{{"ok", false}, {"bytes", Bridge::bodyCap + 2}}));
+  // Without a text "data" the kind has nothing to answer but "bad"; an unknown kind stays unknown.
+  expectError(callText(R"({"type": "save.write", "pad": ")" + data + R"("})"), "bad");
+  expectError(callText(R"({"type": "no.such", "data": ")" + data + R"("})"), "unknown");
+  EXPECT_FALSE(files.contents(kMain));
+  EXPECT_EQ(log.lines(), std::vector<std::string>{"save.write: over limit"});
+}
+
 TEST_F(CallCatalogueTest, PrefsSetAppliesThePatchAndAnswersThePreferences) {
   const Prefs before = parts.prefs->load();
   EXPECT_EQ(onlyValue(call(body(R"({"type": "prefs.set", "patch": {}})"))), *encode(before));

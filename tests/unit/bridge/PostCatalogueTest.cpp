@@ -301,6 +301,33 @@ TEST_F(PostCatalogueTest, LogForwardsErrorsAndWarningsCutToFiveHundredCharacters
   EXPECT_EQ(log.lines(), (std::vector<std::string>{cut, cut, "web: boom"}));
 }
 
+TEST_F(PostCatalogueTest, AnUnpairedSurrogateReadsAsOneReplacementCharacter) {
+  // A string cut inside an emoji, in a member the kind never reads and in one it does.
+  postText(R"({"type": "debug.stats", "fps": "60 \uD83D"})");
+  postText(R"({"type": "status.hint", "text": ")" + std::string(199, 'a') + R"(\uD83D"})");
+  postText(R"({"type": "status.hint", "text": ")" + std::string(200, 'a') + R"(\uDE00"})");
+  postText(R"({"type": "log", "level": "warn", "msg": ")" + std::string(499, 'a') + R"(\ud83d\ud83d"})");
+  EXPECT_EQ(bar.item()->hintsShown(), std::vector<std::string>{std::string(199, 'a') + "\xEF\xBF\xBD"});
+  EXPECT_EQ(log.lines(), (std::vector<std::string>{"post status.hint: bad value, dropped",
+                                                   "web: " + std::string(499, 'a') + "\xEF\xBF\xBD"}));
+}
+
+TEST_F(PostCatalogueTest, TextAfterTheValueRefusesTheMessage) {
+  using namespace std::string_literals;
+  const std::string trailed[] = {
+      R"({"type": "log", "level": "error", "msg": "one"} {"type": "log"})",
+      "{\"type\": \"log\", \"level\": \"error\", \"msg\": \"two\"}\0"s,
+      "{\"type\": \"log\", \"level\": \"error\", \"msg\": \"three\"}\0\0\0garbage"s,
+  };
+  for (const std::string& text : trailed) postText(text);
+  EXPECT_EQ(log.lines(), std::vector<std::string>{"post: unknown message"});
+}
+
+TEST_F(PostCatalogueTest, AMessageOverTheBodyCapKeepsItsKind) {
+  postText(R"({"type": "log", "level": "error", "msg": ")" + std::string(Bridge::bodyCap, 'a') + R"("})");
+  EXPECT_EQ(log.lines(), std::vector<std::string>{"post log: bad value, dropped"});
+}
+
 TEST_F(PostCatalogueTest, BodilessKindsCallTheirService) {
   post(typed("menu.context", {{"anything", 1}}));
   ASSERT_EQ(bar.popUps().size(), 1u);

@@ -16,7 +16,7 @@ TEST(FakeWebViewConfig, ChannelsRegisterOnceAndDeliverOnlyThroughDrivers) {
   EXPECT_TRUE(config.addMessageHandler("brindlow", [&](const platform::ScriptMessage& m) { posts.push_back(m); }));
   EXPECT_FALSE(config.addReplyHandler("brindlow", [](const platform::ScriptMessage&, auto) {}));
   EXPECT_TRUE(config.addReplyHandler("brindlowCall", [](const platform::ScriptMessage& m, auto reply) {
-    if (m.body == "answer") reply->replyValue({{"ok", true}});
+    if (m.body == R"("answer")") reply->replyValue({{"ok", true}});
   }));
   EXPECT_TRUE(posts.empty());
 
@@ -24,7 +24,9 @@ TEST(FakeWebViewConfig, ChannelsRegisterOnceAndDeliverOnlyThroughDrivers) {
   EXPECT_TRUE(config.post("brindlow", {{"type", "log"}}, sub));
   ASSERT_EQ(posts.size(), 1u);
   EXPECT_EQ(posts[0].frame, sub);
-  EXPECT_EQ(posts[0].body["type"], "log");
+  EXPECT_EQ(posts[0].body, R"({"type":"log"})");  // a value goes as its JSON text
+  EXPECT_TRUE(config.postText("brindlow", "{\"a\": 1} \x01"));  // a text as it stands
+  EXPECT_EQ(posts.back().body, "{\"a\": 1} \x01");
   EXPECT_FALSE(config.post("brindlowCall", {}));  // a reply channel is not a post channel
 
   auto answered = config.call("brindlowCall", "answer");

@@ -96,6 +96,22 @@ TEST_F(KeyCounterTest, VisibleBatchFlushesATenthAfterItsFirstKey) {
   EXPECT_NEAR(batches[1].at, 0.25, 1e-9);
 }
 
+TEST_F(KeyCounterTest, NoKeyCountsWhileTheSessionIsAway) {
+  ASSERT_TRUE(counter->start());
+  keyAt(0);
+  counter->sessionAway = true;  // the batch already open still goes out
+  keyAt(40);
+  keyAt(200);
+  keyAt(1990);
+  counter->sessionAway = false;
+  keyAt(2000);  // 10 ms after a key on the lock screen: that one did not move the debounce
+  loop.advance(0.5);
+  ASSERT_EQ(batches.size(), 2u);
+  EXPECT_EQ(batches[0].event.n, 1);
+  EXPECT_EQ(batches[1].event.n, 1);
+  EXPECT_NEAR(batches[1].at, 2.1, 1e-9);
+}
+
 TEST_F(KeyCounterTest, HiddenBatchFlushesAfterOneSecondAndTheDelayIsFixedWhenItOpens) {
   counter->visible = false;
   ASSERT_TRUE(counter->start());

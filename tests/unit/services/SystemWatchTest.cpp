@@ -64,6 +64,27 @@ TEST_F(SystemWatchTest, FirstReasonChangeAlwaysReportsThenOnlyChanges) {
   EXPECT_EQ(take(), Calls{});
 }
 
+TEST_F(SystemWatchTest, StartInsideALockedOrInactiveSessionReportsItOnce) {
+  const std::pair<platform::SessionState, Calls> cases[] = {
+      {{.locked = false, .active = true}, {}},
+      {{.locked = true, .active = true}, {"visibility:locked"}},
+      {{.locked = false, .active = false}, {"visibility:sessionInactive"}},
+      {{.locked = true, .active = false}, {"visibility:locked,sessionInactive"}},
+  };
+  for (const auto& [session, reported] : cases) {
+    auto fresh = std::make_shared<SystemWatch>(loop, events, screens, process, [] { return Lang::en; });
+    fresh->handlers.visibility = watch->handlers.visibility;
+    events.session = session;
+    fresh->start();
+    EXPECT_EQ(take(), reported);
+    // The state read at start leaves by its event like any other.
+    events.emit(SystemEvent::screenIsUnlocked);
+    events.emit(SystemEvent::sessionDidBecomeActive);
+    EXPECT_EQ(fresh->visibility(), (VisibilityInfo{true, {}}));
+    take();
+  }
+}
+
 TEST_F(SystemWatchTest, ReasonsKeepTheirFixedOrderWhateverTheArrival) {
   watch->start();
   for (auto e : {SystemEvent::sessionDidResignActive, SystemEvent::screensDidSleep, SystemEvent::screenIsLocked}) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -81,6 +82,9 @@ TEST_F(SaveFileFake, InvalidMainFallsBackAndIsOverwrittenWithoutTouchingTheBacku
       {"utf-16 object with mark", std::string("\xFF\xFE", 2) + utf16},
       {"truncated", "{\"a\":[1,2"},
       {"trailing garbage", "{\"a\":1} x"},
+      {"tail of zeros", std::string("{\"a\":1}\0\0\0\0", 11)},
+      {"zeros, then more", std::string("{\"a\":1}\0{\"b\":2}", 15)},
+      {"only zeros", std::string(64, '\0')},
       {"latin-1 text", "{\"a\":\"caf\xE9\"}"},
       {"empty", ""},
       {"oversized", objectOfSize(262145)},
@@ -106,11 +110,38 @@ TEST_F(SaveFileFake, InvalidMainFallsBackAndIsOverwrittenWithoutTouchingTheBacku
 
 TEST_F(SaveFileFake, ValidTextsAreHandedBackUnchanged) {
   for (const std::string& text : {std::string("{}"), std::string(" \n{\"k\": \"caf\xC3\xA9 \xF0\x9F\x90\xBE\"}\n"),
-                                 objectOfSize(262144), std::string("\xEF\xBB\xBF{\"bom\":1}")}) {
+                                 objectOfSize(262144), std::string("\xEF\xBB\xBF{\"bom\":1}"),
+                                 // what the page writes for a name cut inside an emoji
+                                 std::string(R"({"name": "Mo\ud83d"})")}) {
     FakeFileSystem files;
     files.setFile(kMain, text);
     EXPECT_EQ(SaveFile(files).read(), (Read{text, false}));
   }
+}
+
+TEST_F(SaveFileFake, ReadAndWriteRemoveOnlyLeftoverTemporaryFiles) {
+  const std::string dir = "/home/user/.local/share/Brindlow/";
+  // In name order, as filesIn lists them.
+  const std::vector<std::string> kept = {".other.json.Ab12Cd", ".save.json.Ab-2Cd", ".save.json.Ab12C",
+                                         ".save.json.Ab12Cd7", ".save.json.bak", "save.json",
+                                         "save.json.Ab12Cd", "save.json.bak"};
+  fs.setFile(dir + "save.json", "{\"n\":1}");
+  fs.setFile(dir + "save.json.bak", "{\"n\":0}");
+  for (const std::string& name : kept) {
+    if (!name.starts_with("save.json")) fs.setFile(dir + name, "x");
+  }
+  fs.setFile(dir + "save.json.Ab12Cd", "x");
+  fs.setFile(dir + ".save.json.Ab12Cd", "{\"half");
+  fs.setFile(dir + ".save.json.zZ9yY8", "");
+
+  EXPECT_EQ(save.read(), (Read{"{\"n\":1}", false}));
+  EXPECT_EQ(fs.filesIn(save.dir()), kept);
+
+  // A kill during a later save leaves another; the next write takes it away.
+  fs.setFile(dir + ".save.json.Qw3Er4", "{\"n\":");
+  EXPECT_TRUE(save.write("{\"n\":2}").ok);
+  EXPECT_EQ(fs.filesIn(save.dir()), kept);
+  EXPECT_EQ(fs.contents(save.backup()), "{\"n\":1}");
 }
 
 TEST_F(SaveFileFake, MissingMainRecoversFromBackupAndLeavesItInPlace) {
@@ -301,6 +332,25 @@ TEST_F(SaveFilePosix, FailuresAreReportedAndKeepTheLastGoodText) {
   EXPECT_FALSE(other.write("{}").ok);
   ASSERT_EQ(log.lines().size(), 1u);
   EXPECT_EQ(log.lines()[0].rfind("save: write failed ", 0), 0u);
+}
+
+TEST_F(SaveFilePosix, LeftoversOfAKilledWriteGoAtTheNextRead) {
+  platform::PosixFileSystem fs(root.string());
+  SaveFile save(fs);
+  ASSERT_TRUE(save.write("{\"n\":1}").ok);
+  const std::filesystem::path dir = save.dir();
+  put(dir / ".save.json.a1B2c3", "{\"n\":");
+  put(dir / ".save.json.tmp", "kept");
+  put(root / "outside", "kept");
+  std::filesystem::create_directory(dir / ".save.json.D1r3ct");
+  std::filesystem::create_symlink(root / "outside", dir / ".save.json.L1nk00");
+
+  EXPECT_EQ(save.read(), (Read{"{\"n\":1}", false}));
+  std::vector<std::string> left;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) left.push_back(e.path().filename().string());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{".save.json.D1r3ct", ".save.json.L1nk00", ".save.json.tmp", "save.json"}));
+  EXPECT_EQ(slurp(root / "outside"), "kept");
 }
 
 TEST(PosixFileSystem, MoveNeverReplacesAndReadReportsMissingFiles) {

@@ -182,5 +182,52 @@ TEST(Json, FailedWriteLeavesTheTargetUntouched) {
   EXPECT_EQ(target, "before");
 }
 
+TEST(JsonText, UnpairedSurrogateEscapesReadAsReplacementCharacters) {
+  struct Case {
+    std::string text;
+    std::string read;
+  };
+  const Case cases[] = {
+      {R"(["\uD83D"])", R"(["\ufffd"])"},                      // a high half at the end of the string
+      {R"(["a\ud83dz"])", R"(["a\ufffdz"])"},                  // lower-case hex, text after it
+      {R"(["\uDE00x"])", R"(["\ufffdx"])"},                    // a low half alone
+      {R"(["\uD83D\uD83D\uDE00"])", R"(["\ufffd\uD83D\uDE00"])"},  // a lone half before a pair
+      {R"(["\uDE00\uD83D"])", R"(["\ufffd\ufffd"])"},         // the halves in the wrong order
+      {R"(["\uD83D\n"])", R"(["\ufffd\n"])"},                 // another escape after it
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    std::string storage;
+    EXPECT_EQ(browserJsonText(c.text, storage), std::optional<std::string_view>(c.read));
+    EXPECT_NE(Json::parse(c.read)[0].get<std::string>().find("\xEF\xBF\xBD"), std::string::npos);
+  }
+}
+
+TEST(JsonText, EverythingElseIsHandedOnAsItStands) {
+  const std::string kept[] = {
+      R"(["\uD83D\uDE00"])",  // a whole pair
+      R"(["\\uD83D"])",       // an escaped backslash, then plain text
+      R"({"\"": "\uD83"})",   // a short escape the parser refuses
+      R"([1, "\u0041"])",
+      "[\"\xF0\x9F\x98\x80\"]",  // the character itself
+      "",
+  };
+  for (const std::string& text : kept) {
+    SCOPED_TRACE(text);
+    std::string storage;
+    const std::optional<std::string_view> read = browserJsonText(text, storage);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->data(), text.data()) << "not copied";
+  }
+}
+
+TEST(JsonText, ANulByteAnywhereRefusesTheText) {
+  using namespace std::string_literals;
+  for (const std::string& text : {"{\"a\":1}\0"s, "{\"a\":1}\0\0\0\0"s, "\0{}"s, "[\"a\0\"]"s}) {
+    std::string storage;
+    EXPECT_EQ(browserJsonText(text, storage), std::nullopt) << text.size();
+  }
+}
+
 }  // namespace
 }  // namespace brindlow::test
