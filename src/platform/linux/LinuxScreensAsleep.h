@@ -30,6 +30,7 @@ class LinuxScreensAsleep : public platform::SystemEvents {
   LinuxScreensAsleep& operator=(const LinuxScreensAsleep&) = delete;
 
   platform::Subscription observe(platform::SystemEvent event, std::function<void()> handler) override;
+  platform::SessionState sessionState() const override { return others_.sessionState(); }
 
  private:
   static void onProxy(GObject*, GAsyncResult* result, gpointer self);
