@@ -12,7 +12,18 @@ RUN_PACKAGES := libgtk-3-dev libwebkit2gtk-4.1-dev libayatana-appindicator3-dev 
 # The window managers the suites run under (tests/e2e/lib.sh startDesktop); marco needs MATE's settings
 # schemas, which it does not depend on. trayer is the XEmbed tray, python3-gi the bus stand-ins.
 E2E_PACKAGES := xvfb xauth openbox xcompmgr xfwm4 mutter marco mate-settings-daemon-common x11-utils xdotool \
-  dbus-x11 dbus-bin libgl1-mesa-dri jq python3 trayer python3-gi gir1.2-glib-2.0 libglib2.0-bin
+  dbus-x11 dbus-bin libgl1-mesa-dri jq python3 trayer python3-gi gir1.2-glib-2.0 libglib2.0-bin desktop-file-utils
+
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+
+# Where `make install` puts the program (bin/), its resources and page (share/brindlow/), its menu
+# entry and icon (share/applications/, share/icons/).
+PREFIX ?= /usr/local
+
+# "sudo" when the folder $(1), or the nearest one of its parents that exists, is not writable.
+define sudo-for
+$$(d="$(1)"; while [ ! -e "$$d" ]; do d=$$(dirname "$$d"); done; [ -w "$$d" ] || echo $(SUDO))
+endef
 
 # Installs those of the Debian packages $(1) that are missing.
 define install-missing
@@ -25,7 +36,7 @@ if [ -n "$$missing" ]; then \
 fi
 endef
 
-.PHONY: run test e2e deps-core deps-run deps-e2e configure build clean
+.PHONY: run test e2e install uninstall deps-core deps-run deps-e2e deps-fuzz configure build clean
 
 deps-core:
 	@$(call install-missing,$(CORE_PACKAGES))
@@ -35,6 +46,9 @@ deps-run: deps-core
 
 deps-e2e: deps-run
 	@$(call install-missing,$(E2E_PACKAGES))
+
+deps-fuzz: deps-core
+	@$(call install-missing,$(FUZZ_PACKAGES))
 
 configure:
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS) > /dev/null
@@ -55,6 +69,21 @@ run: deps-run
 e2e: deps-e2e
 	@$(MAKE) --no-print-directory build
 	@tests/e2e/run.sh
+
+# Built as the user; only the copy into $(PREFIX) runs with sudo, and only when it needs to.
+install: deps-run
+	@$(MAKE) --no-print-directory build
+	@$(call sudo-for,$(PREFIX)) cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# Removes what the last `make install` from this build folder wrote (CMake's install_manifest.txt),
+# then the resource folder's empty directories.
+uninstall:
+	@[ -f $(BUILD)/install_manifest.txt ] || { echo "uninstall: no $(BUILD)/install_manifest.txt"; exit 1; }
+	@info=$$(grep '/share/brindlow/info.json$$' $(BUILD)/install_manifest.txt | head -1); \
+	sudo=$(call sudo-for,$$(head -1 $(BUILD)/install_manifest.txt)); \
+	xargs -d '\n' $$sudo rm -f -- < $(BUILD)/install_manifest.txt; \
+	if [ -n "$$info" ] && [ -d "$$(dirname "$$info")" ]; then $$sudo find "$$(dirname "$$info")" -depth -type d -empty -delete; fi; \
+	echo "uninstall: removed $$(grep -c '' $(BUILD)/install_manifest.txt) files"
 
 clean:
 	rm -rf $(BUILD)

@@ -55,20 +55,19 @@ std::string decimal(int64_t value) {
 
 }  // namespace
 
-AppDelegate::AppDelegate(const platform::Platform& platform)
+AppDelegate::AppDelegate(const platform::Platform& platform) : AppDelegate(platform, AppServices::create(platform)) {}
+
+AppDelegate::AppDelegate(const platform::Platform& platform, AppServices services)
     : platform_(platform),
       mainLoop_(*platform.mainLoop),
-      prefs_(std::make_shared<PrefsStore>(*platform.defaults, *platform.loginItems, mainLoop_)),
-      permission_(std::make_shared<InputPermission>(*platform.keyTap, *platform.defaults, mainLoop_,
-                                                    *platform.workspace)),
-      keys_(std::make_shared<KeyCounter>(*platform.keyTap, *platform.defaults, mainLoop_)),
-      watch_(std::make_shared<SystemWatch>(mainLoop_, *platform.systemEvents, *platform.screens, *platform.processInfo,
-                                           [locale = platform.locale] { return detectLang(*locale); })),
-      saveFile_(std::make_shared<SaveFile>(*platform.fileSystem)),
-      land_(std::make_shared<LandStrips>(mainLoop_, *platform.windowServer)),
-      ground_(std::make_shared<AppWindows>(mainLoop_, *platform.windowList, *platform.mouseMonitor,
-                                           *platform.workspace, *platform.processInfo)),
-      bridge_(std::make_shared<Bridge>(platform, platform.resources->resourceDirectory())),
+      prefs_(std::move(services.prefs)),
+      permission_(std::move(services.permission)),
+      keys_(std::move(services.keys)),
+      watch_(std::move(services.watch)),
+      saveFile_(std::move(services.saveFile)),
+      land_(std::move(services.land)),
+      ground_(std::move(services.ground)),
+      bridge_(std::move(services.bridge)),
       links_(*platform.resources, *platform.fileSystem, platform.keyTap->inputSettingsUrl()),
       updater_(*platform.application, *platform.workspace, platform.processInfo->applicationId()) {}
 
@@ -146,21 +145,12 @@ void AppDelegate::start() {
   const Prefs p = prefs_->load();
   lang_ = chosenLang(p.lang, *platform_.locale);
   StatusItemController::setLanguage(lang_, *platform_.resources, *platform_.fileSystem);
-  window_ = PetWindowController::create(mainLoop_, *platform_.screens, *platform_.windowServer, *platform_.webEngine,
-                                       *platform_.mouseMonitor, bridge_->makeConfiguration(), p.onTop);
-  status_ = StatusItemController::create(mainLoop_, *platform_.statusBar, *platform_.locale, *platform_.screens);
+  window_ = AppServices::makeWindow(platform_, bridge_->makeConfiguration(), p.onTop);
+  status_ = AppServices::makeStatus(platform_);
   std::weak_ptr<AppDelegate> weak = weak_from_this();
   // The web view lives as long as the window controller; the bridge holds it weakly.
   const std::shared_ptr<platform::WebView> webView(window_, &window_->webView());
-  Bridge::Parts parts;
-  parts.prefs = prefs_;
-  parts.permission = permission_;
-  parts.save = saveFile_;
-  parts.window = window_;
-  parts.land = land_;
-  parts.status = status_;
-  parts.watch = watch_;
-  parts.ground = ground_;
+  Bridge::Parts parts = services().parts(window_, status_);
   parts.relaunch = [weak] {
     auto self = weak.lock();
     return self && self->relaunch();

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/AppInfo.h"
+#include "app/AppServices.h"
 #include "bridge/Bridge.h"
 #include "bridge/Lang.h"
 #include "platform/Application.h"
@@ -86,6 +87,8 @@ class AppDelegate : public platform::ApplicationDelegate, public std::enable_sha
   static std::optional<int32_t> relaunchedPid(const std::vector<std::string>& arguments);
 
  private:
+  AppDelegate(const platform::Platform& platform, AppServices services);
+  AppServices services() const { return {prefs_, permission_, keys_, watch_, saveFile_, land_, ground_, bridge_}; }
   void assertMainThread() const;
   void waitForPrevious(int32_t pid, int attempt);
   // `reopenIt`: a launch by the user, which asks the running instance to reopen before quitting.

@@ -34,6 +34,16 @@ std::string execArgument(std::string_view arg) {
   return out;
 }
 
+// The TryExec value: a plain string, where only the backslash is escaped.
+std::string tryExecValue(std::string_view path) {
+  std::string out;
+  for (char c : path) {
+    if (c == '\\') out += '\\';
+    out += c;
+  }
+  return out;
+}
+
 }  // namespace
 
 LinuxLoginItems::LinuxLoginItems(std::optional<std::string> autostartDirectory) {
@@ -54,7 +64,10 @@ platform::LoginItemStatus LinuxLoginItems::status() {
     const bool hidden = g_key_file_get_boolean(keys, group, G_KEY_FILE_DESKTOP_KEY_HIDDEN, nullptr);
     GErrorOut err;
     const bool gnomeEnabled = g_key_file_get_boolean(keys, group, "X-GNOME-Autostart-enabled", err.out());
-    enabled = !hidden && (gnomeEnabled || err);
+    // An entry whose program is gone (a moved checkout, an uninstalled prefix) is skipped at login.
+    GCharPtr tryExec(g_key_file_get_string(keys, group, G_KEY_FILE_DESKTOP_KEY_TRY_EXEC, nullptr));
+    const bool present = !tryExec || g_file_test(tryExec.get(), G_FILE_TEST_IS_EXECUTABLE);
+    enabled = !hidden && (gnomeEnabled || err) && present;
   }
   g_key_file_free(keys);
   return enabled ? platform::LoginItemStatus::enabled : platform::LoginItemStatus::notRegistered;
@@ -70,6 +83,9 @@ std::optional<std::string> LinuxLoginItems::registerMainApp() {
       "Name=Brindlow\n"
       "Exec=" +
       execArgument(exe) +
+      "\n"
+      "TryExec=" +
+      tryExecValue(exe) +
       "\n"
       "NoDisplay=true\n"
       "X-GNOME-Autostart-enabled=true\n";

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "app/AppInfo.h"
+#include "app/AppServices.h"
 #include "bridge/Bridge.h"
 #include "platform/Platform.h"
 #include "platform/fake/FakeApplication.h"
@@ -62,16 +63,11 @@ class BridgeRig : public ::testing::Test {
     platform.resources = &resources;
     platform.locale = &locale;
 
-    bridge = std::make_shared<Bridge>(platform, std::nullopt);
+    // Only the services in the bridge's record stay; tests that drop the bridge must drop its last owner.
+    AppServices services = AppServices::create(platform);
+    bridge = services.bridge;
     config = std::static_pointer_cast<fake::FakeWebViewConfig>(bridge->makeConfiguration());
-    parts.prefs = std::make_shared<PrefsStore>(defaults, loginItems, loop);
-    parts.permission = std::make_shared<InputPermission>(keyTap, defaults, loop, workspace);
-    parts.save = std::make_shared<SaveFile>(files);
-    parts.window = PetWindowController::create(loop, screens, windows, engine, mouse, config, true);
-    parts.land = std::make_shared<LandStrips>(loop, windows);
-    parts.status = StatusItemController::create(loop, bar, locale, screens);
-    parts.watch = std::make_shared<SystemWatch>(loop, events, screens, process, [this] { return detectLang(locale); });
-    parts.ground = std::make_shared<AppWindows>(loop, windowList, mouse, workspace, process);
+    parts = services.parts(AppServices::makeWindow(platform, config, true), AppServices::makeStatus(platform));
     parts.relaunch = [this] {
       ++relaunches;
       return relaunchBegins;
