@@ -127,10 +127,11 @@ function blink() {
     petEl.classList.add("blink");
     later("unblink", 140, () => petEl.classList.remove("blink"));
   }
-  later("blink", 2500 + Math.random() * 4000, blink);
+  later("blink", 4000 + Math.random() * 6000, blink);
 }
 
-// Now and then the pet looks aside for a moment, unless it follows the pointer.
+// Now and then the pet looks aside for a moment, unless it follows the pointer. Blinks and glances
+// are rare enough that a still pet paints well under one frame a second.
 function glance() {
   if (!state.visible) return;
   const still = state.frame && performance.now() >= state.walkUntil;
@@ -138,7 +139,7 @@ function glance() {
     lookAt(Math.random() < 0.5 ? -3 : 3, Math.round(Math.random() * 2 - 1));
     later("unglance", 900, () => { if (!state.pointerNear) lookAt(0, 0); });
   }
-  later("glance", 6000 + Math.random() * 8000, glance);
+  later("glance", 12000 + Math.random() * 16000, glance);
 }
 
 function setVisible(visible) {
@@ -151,7 +152,7 @@ function setVisible(visible) {
   }
   wake();
   later("blink", 1000 + Math.random() * 3000, blink);
-  later("glance", 4000 + Math.random() * 6000, glance);
+  later("glance", 6000 + Math.random() * 10000, glance);
 }
 
 // ---- Land
