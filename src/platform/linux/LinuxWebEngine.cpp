@@ -6,11 +6,12 @@ namespace brindlow::lnx {
 
 namespace {
 
-// The page is one small pet: a web process above a few dozen MiB is a leak, not a need. Past the
-// conservative share WebKit drops caches and collects garbage; past the strict share it does so at
-// once. No kill threshold: losing the page would lose the pet.
-constexpr guint kWebProcessLimitMiB = 192;
-constexpr guint kNetworkProcessLimitMiB = 96;
+// The page is one small pet: WebKit counts its web process at under 10 MiB, so a few dozen more is
+// a leak, not a need. Past the conservative share of the limit WebKit drops caches and collects
+// garbage; past the strict share it does so at once. No kill threshold: losing the page would lose
+// the pet.
+constexpr guint kWebProcessLimitMiB = 64;
+constexpr guint kNetworkProcessLimitMiB = 32;
 constexpr double kConservativeShare = 0.5;
 constexpr double kStrictShare = 0.75;
 
