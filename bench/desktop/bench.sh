@@ -100,13 +100,25 @@ analyse() {  # analyse DIR NAME
       if (all["ms"] > 0) printf "xrt_s_still_oneko %.2f\n", all[12] * 1000 / all["ms"]
     }' "$d/$n.samples" 2> /dev/null
   awk '{printf "rss_%s %.1f\npss_%s %.1f\npriv_%s %.1f\n", $1, $2 / 1024, $1, $3 / 1024, $1, $4 / 1024}' "$d/$n.mem" 2> /dev/null
-  # Least-squares slope of PSS and private memory over the soak, MiB per minute.
+  # The soak: private memory as the median of its first and of its last third, and their slope in
+  # MiB per minute, and the least-squares slope of RSS. PSS is left out here: it moves whenever
+  # other processes that share the libraries start or end.
   [ -s "$d/$n.soak" ] && awk '
-    { t = $1 / 60000; k = $2; n[k]++; st[k] += t; stt[k] += t * t; sp[k] += $4 / 1024; stp[k] += t * $4 / 1024
-      sv[k] += $5 / 1024; stv[k] += t * $5 / 1024; last[k] = $4 / 1024 }
-    END { for (k in n) if (n[k] > 2) { den = n[k] * stt[k] - st[k] * st[k]; if (den == 0) continue
-            printf "slope_pss_%s %.3f\nslope_priv_%s %.3f\nsoak_pss_end_%s %.1f\n", k, (n[k] * stp[k] - st[k] * sp[k]) / den,
-              k, (n[k] * stv[k] - st[k] * sv[k]) / den, k, last[k] } }' "$d/$n.soak"
+    { k = $2; c = ++n[k]; t[k, c] = $1 / 60000; r[k, c] = $3 / 1024; v[k, c] = $5 / 1024 }
+    function median(k, from, to,   i, j, m, x, a) {
+      m = 0; for (i = from; i <= to; i++) a[++m] = v[k, i]
+      for (i = 2; i <= m; i++) { x = a[i]; for (j = i - 1; j >= 1 && a[j] > x; j--) a[j + 1] = a[j]; a[j + 1] = x }
+      return (m % 2) ? a[(m + 1) / 2] : (a[m / 2] + a[m / 2 + 1]) / 2
+    }
+    END { for (k in n) { c = n[k]; third = int(c / 3); if (third < 1) continue
+            first = median(k, 1, third); last = median(k, c - third + 1, c)
+            span = (t[k, c - int((third - 1) / 2)] - t[k, 1 + int((third - 1) / 2)])
+            st = stt = sr = str = 0
+            for (i = 1; i <= c; i++) { st += t[k, i]; stt += t[k, i] * t[k, i]; sr += r[k, i]; str += t[k, i] * r[k, i] }
+            den = c * stt - st * st
+            printf "soak_priv_first_%s %.1f\nsoak_priv_last_%s %.1f\n", k, first, k, last
+            if (span > 0) printf "slope_priv_%s %.3f\n", k, (last - first) / span
+            if (den > 0) printf "slope_rss_%s %.3f\n", k, (c * str - st * sr) / den } }' "$d/$n.soak"
 }
 
 for n in "${names[@]}"; do
@@ -152,9 +164,12 @@ row() {  # row LABEL KEY-PATTERN (with @ for the process) [ONEKO-KEY]
   row "X round trips per walking step" "xrt_step_walk_@"
   row "X round trips/s at rest (oneko: left alone)" "xrt_s_rest_@" xrt_s_still_oneko
   row "X round trips/s walking" "xrt_s_walk_@"
-  [ "$SOAK" -gt 0 ] && row "soak: PSS slope, MiB/min" "slope_pss_@" slope_pss_oneko
-  [ "$SOAK" -gt 0 ] && row "soak: private slope, MiB/min" "slope_priv_@" slope_priv_oneko
-  [ "$SOAK" -gt 0 ] && row "soak: PSS at the end, MiB" "soak_pss_end_@" soak_pss_end_oneko
+  if [ "$SOAK" -gt 0 ]; then
+    row "soak: private, MiB, median of the first third" "soak_priv_first_@" soak_priv_first_oneko
+    row "soak: private, MiB, median of the last third" "soak_priv_last_@" soak_priv_last_oneko
+    row "soak: private slope, MiB/min (first to last third)" "slope_priv_@" slope_priv_oneko
+    row "soak: RSS slope, MiB/min (least squares)" "slope_rss_@" slope_rss_oneko
+  fi
   echo
   for n in "${names[@]}"; do
     echo "$n: $(get "$n" seconds_walk) s walking ($(get "$n" steps_s_walk) steps/s) and $(get "$n" seconds_rest) s at rest classified per run (median)."
