@@ -60,9 +60,40 @@ test: deps-core
 	@$(MAKE) --no-print-directory build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-run: deps-run
-	@$(MAKE) --no-print-directory build
+# Stops with one line when there is no local X11 display to show the pet on.
+define need-display
+d="$${DISPLAY:-}"; \
+if [ -z "$$d" ]; then \
+  echo "make run: no X11 display (DISPLAY is not set): start it from a desktop session, or headless: Xvfb :99 & DISPLAY=:99 make run"; \
+  exit 1; \
+fi; \
+case $$d in :*|unix:*) \
+  n=$${d#*:}; n=$${n%%.*}; \
+  if [ ! -S /tmp/.X11-unix/X$$n ]; then \
+    echo "make run: cannot open the X11 display $$d (no /tmp/.X11-unix/X$$n): set DISPLAY to a running X server, e.g. DISPLAY=:0 make run"; \
+    exit 1; \
+  fi ;; \
+esac
+endef
+
+# Builds only the program, after checking for a display.
+run:
+	@$(need-display)
+	@$(MAKE) --no-print-directory deps-run configure
+	@cmake --build $(BUILD) -j $(JOBS) --target brindlow
 	@./$(BUILD)/brindlow
+
+# The real program beside oneko on a private headless desktop (bench/desktop/bench.sh); writes
+# bench/desktop/RESULTS.md. BENCH_BEFORE=<another build folder> measures that build beside this one.
+BENCH_PACKAGES := xvfb openbox xcompmgr x11-utils xdotool dbus-x11 libgl1-mesa-dri jq oneko
+.PHONY: bench-desktop
+bench-desktop: deps-run
+	@$(call install-missing,$(BENCH_PACKAGES))
+	@$(MAKE) --no-print-directory configure
+	@cmake --build $(BUILD) -j $(JOBS) --target brindlow
+	@bench/desktop/bench.sh $(if $(BENCH_BEFORE),before=$(BENCH_BEFORE)/brindlow:$(BENCH_BEFORE)/share/brindlow) \
+	  after=$(CURDIR)/$(BUILD)/brindlow:$(CURDIR)/$(BUILD)/share/brindlow
+
 
 # The real program on headless X11 desktops, each with its own session bus and window manager
 # (tests/e2e/run.sh).

@@ -17,7 +17,8 @@ const pupils = [...document.querySelectorAll(".pupil")];
 
 const state = {
   mode: "pet", screens: [], prefs: null, visible: true, lowPower: false,
-  frame: null, floor: null, dragging: false, walkDir: 1, walkUntil: 0, restUntil: 0,
+  frame: null, floor: null, dragging: false, walkDir: 1, walkUntil: 0, restUntil: 0, steps: 0,
+  pointerNear: false,
   land: null, save: { v: 1, keys: 0, paws: 0, day: "", todayKeys: 0, todayCells: 0, levels: {}, x: null },
 };
 
@@ -50,34 +51,108 @@ function placeOnFloor(x) {
   setFrame(Math.min(Math.max(wanted, state.floor.minX), state.floor.maxX), state.floor.y);
 }
 
-// ---- Walking and falling
+// ---- Walking, falling and short moves
+// Nothing loops while the pet stands still: one timer waits for the next walk, the blink and the
+// glance each wait for their turn, and every timer stops while the page is not visible.
 
-function tick(now) {
-  const f = state.frame, floor = state.floor;
-  if (f && floor && state.visible && !state.dragging && !state.prefs?.resting) {
+const timers = {};
+function stopTimer(name) {
+  clearTimeout(timers[name]);
+  delete timers[name];
+}
+function later(name, ms, fn) {
+  stopTimer(name);
+  timers[name] = setTimeout(() => { delete timers[name]; fn(); }, ms);
+}
+function stopAll() {
+  for (const name of Object.keys(timers)) stopTimer(name);
+}
+
+const canMove = () => state.visible && !state.dragging && !state.prefs?.resting;
+const stepMs = () => (state.lowPower ? 100 : 40);
+
+function setWalking(walking) {
+  petEl.classList.toggle("walking", walking);
+  if (!walking) petEl.classList.remove("stride");
+  petEl.classList.toggle("flip", state.walkDir < 0);
+}
+
+function tick() {
+  const now = performance.now(), f = state.frame, floor = state.floor;
+  let next = null;  // ms to the next turn; null waits for an event (visible, drop, prefs, screens)
+  let walking = false;
+  if (f && floor && canMove()) {
     if (f.y < floor.y) {
       setFrame(f.x, Math.min(floor.y, f.y + 12));  // fall back to the floor
+      next = stepMs();
     } else if (now < state.walkUntil) {
       let x = f.x + state.walkDir * (state.lowPower ? 1 : 2);
       if (x <= floor.minX || x >= floor.maxX) state.walkDir = -state.walkDir;
       x = Math.min(Math.max(x, floor.minX), floor.maxX);
       setFrame(x, floor.y);
-    } else if (now > state.restUntil) {
+      state.steps += 1;
+      if (state.steps % 6 === 0) petEl.classList.toggle("stride");
+      walking = true;
+      next = stepMs();
+    } else if (now >= state.restUntil) {
       state.walkDir = Math.random() < 0.5 ? -1 : 1;
       state.walkUntil = now + 3000 + Math.random() * 5000;
       state.restUntil = state.walkUntil + 4000 + Math.random() * 6000;
+      next = 0;
+    } else {
+      next = state.restUntil - now;
     }
   }
-  const walking = now < state.walkUntil && !state.dragging && state.visible;
-  petEl.classList.toggle("walking", walking);
-  petEl.classList.toggle("flip", state.walkDir < 0);
-  setTimeout(() => tick(performance.now()), state.lowPower ? 100 : 40);
+  setWalking(walking);
+  if (next === null) stopTimer("tick");
+  else later("tick", next, tick);
+}
+
+// Starts the walk loop again after something that may let the pet move.
+function wake() {
+  if (state.visible) later("tick", 0, tick);
+}
+
+let look = "";
+function lookAt(dx, dy) {
+  const t = `translate(${dx}px, ${dy}px)`;
+  if (t === look) return;
+  look = t;
+  for (const p of pupils) p.style.transform = t;
 }
 
 function blink() {
-  petEl.classList.add("blink");
-  setTimeout(() => petEl.classList.remove("blink"), 140);
-  setTimeout(blink, 2500 + Math.random() * 4000);
+  if (!state.visible) return;
+  if (!state.prefs?.resting) {
+    petEl.classList.add("blink");
+    later("unblink", 140, () => petEl.classList.remove("blink"));
+  }
+  later("blink", 4000 + Math.random() * 6000, blink);
+}
+
+// Now and then the pet looks aside for a moment, unless it follows the pointer. Blinks and glances
+// are rare enough that a still pet paints well under one frame a second.
+function glance() {
+  if (!state.visible) return;
+  const still = state.frame && performance.now() >= state.walkUntil;
+  if (still && !state.pointerNear && !state.prefs?.resting) {
+    lookAt(Math.random() < 0.5 ? -3 : 3, Math.round(Math.random() * 2 - 1));
+    later("unglance", 900, () => { if (!state.pointerNear) lookAt(0, 0); });
+  }
+  later("glance", 12000 + Math.random() * 16000, glance);
+}
+
+function setVisible(visible) {
+  state.visible = visible;
+  if (!visible) {
+    stopAll();
+    petEl.classList.remove("blink");
+    setWalking(false);
+    return;
+  }
+  wake();
+  later("blink", 1000 + Math.random() * 3000, blink);
+  later("glance", 6000 + Math.random() * 10000, glance);
 }
 
 // ---- Land
@@ -162,7 +237,7 @@ petEl.addEventListener("mousedown", (e) => {
   state.dragging = true;
   post("drag.begin");
 });
-window.addEventListener("mouseup", () => setTimeout(() => { state.dragging = false; }, 0));
+window.addEventListener("mouseup", () => setTimeout(() => { state.dragging = false; wake(); }, 0));
 window.addEventListener("contextmenu", (e) => {
   e.preventDefault();
   post("menu.context");
@@ -182,6 +257,7 @@ window.brindlow = {
     state.screens = screens;
     placeOnFloor(state.frame?.x);
     sendLandState();
+    wake();
   },
   onWindow({ mode }) {
     // The application forgets the hit areas when the mode changes.
@@ -190,7 +266,12 @@ window.brindlow = {
   },
   onDrag({ phase, origin }) {
     state.dragging = phase === "move";
-    if (phase === "move" || !state.floor) return;
+    if (phase === "move") {
+      setWalking(false);
+      return;
+    }
+    wake();
+    if (!state.floor) return;
     // Dropped where the window now is; the walk loop lets it fall back to the floor.
     const floor = state.floor;
     state.frame = { x: origin.x, y: origin.y, w: BOX, h: BOX };
@@ -201,17 +282,24 @@ window.brindlow = {
     const f = state.frame;
     const dx = at && f ? Math.max(-3, Math.min(3, (at.x - f.x - BOX / 2) / 40)) : 0;
     const dy = at && f ? Math.max(-3, Math.min(3, (at.y - f.y - 110) / 40)) : 0;
-    for (const p of pupils) p.style.transform = `translate(${dx}px, ${dy}px)`;
+    state.pointerNear = Boolean(at);
+    lookAt(Math.round(dx * 2) / 2, Math.round(dy * 2) / 2);
   },
-  onVisibility({ visible }) { state.visible = visible; },
+  onVisibility({ visible }) {
+    if (visible !== state.visible) setVisible(visible);
+  },
   onPower({ lowPower }) { state.lowPower = lowPower; },
   onPrefs(prefs) {
     state.prefs = prefs;
     petEl.classList.toggle("sleepy", prefs.resting);
+    wake();
   },
   onPermission() {},
   onMenu({ command }) {
-    if (command === "summon") placeOnFloor(null);
+    if (command === "summon") {
+      placeOnFloor(null);
+      wake();
+    }
     if (command === "clearLand" && state.land) {
       state.save.levels[state.land.key] = new Array(state.land.cols).fill(0);
       sendLandState();
@@ -255,8 +343,7 @@ async function start() {
   sendLandState();
   sendIcon();
   sendStatus();
-  tick(performance.now());
-  blink();
+  setVisible(state.visible);
 }
 
 start();

@@ -8,7 +8,8 @@
 
 namespace brindlow::lnx {
 
-// One ephemeral WebKitWebContext (nothing is kept on disk) shared by every view it creates.
+// One ephemeral WebKitWebContext (nothing is kept on disk, the web processes have a memory limit)
+// shared by every view it creates.
 // Built after gtk_init; it creates no JavaScript context of its own, which would keep the first
 // web view from ever loading.
 class LinuxWebEngine final : public platform::WebEngine {
