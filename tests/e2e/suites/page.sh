@@ -3,6 +3,8 @@
 # the screen), counts typed keys, grows land and saves the game through the flush when the program ends.
 export BRINDLOW_RESOURCES=${E2E_PAGE_BUNDLE:-$ROOT/build/share/brindlow}
 startDesktop
+# The user said yes to key counting before (the tray menu's item records it in this file).
+mkdir -p "$XDG_CONFIG_HOME/brindlow" && : > "$XDG_CONFIG_HOME/brindlow/input-consent"
 launch brindlow
 
 # The page writes nothing before its flush; a mapped pet window (narrow or as wide as the screen)
