@@ -11,16 +11,25 @@ namespace brindlow {
 // `action(service)` when the action takes no arguments) while the service lives, and does nothing
 // once it is gone. It must be called on the main thread: anything else aborts, gone or not. It fits
 // observers, event monitors and timers alike; it is how a service hands the platform a callback to itself.
+namespace detail {
+// The call without the arguments, written so that it depends on them: otherwise a compiler may check
+// it for an action that takes them, before it knows which branch is taken.
+template <class F, class T, class... A>
+void invokeWithoutArguments(const F& action, T& service, const A&...) {
+  action(service);
+}
+}  // namespace detail
+
 template <class T, class F>
 auto weakCallback(std::weak_ptr<T> weak, const platform::MainLoop& loop, F action) {
-  return [weak = std::move(weak), &loop, action = std::move(action)](const auto&... args) {
+  return [weak = std::move(weak), &loop, action = std::move(action)]<class... A>(const A&... args) {
     platform::assertMainThread(loop);
     auto self = weak.lock();
     if (!self) return;
-    if constexpr (std::is_invocable_v<const F&, T&, const decltype(args)&...>) {
+    if constexpr (std::is_invocable_v<const F&, T&, const A&...>) {
       action(*self, args...);
     } else {
-      action(*self);
+      detail::invokeWithoutArguments(action, *self, args...);
     }
   };
 }
