@@ -93,6 +93,8 @@ for spec in "$@"; do
   sed -i 's|<head>|<head>\n  <script src="bench.js"></script>|' "$work/bundle/web/index.html"
   export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache
   SAVE=$XDG_DATA_HOME/Brindlow/save.json
+  # The user said yes to key counting before (the tray menu's item records it in this file).
+  mkdir -p "$XDG_CONFIG_HOME/brindlow" && : > "$XDG_CONFIG_HOME/brindlow/input-consent"
   XREPLY=$work/xreply
   started=$(now_ms)
   env ${PRELOAD:+LD_PRELOAD=$PRELOAD} BENCH_XREPLY_FILE="$XREPLY" BRINDLOW_RESOURCES="$work/bundle" \

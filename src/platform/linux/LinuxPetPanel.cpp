@@ -40,6 +40,8 @@ LinuxPetPanel::LinuxPetPanel(platform::MainLoop& loop, std::shared_ptr<WindowSta
   g_signal_connect(win, "unmap-event", G_CALLBACK(onMapChange), this);
   g_signal_connect(win, "visibility-notify-event", G_CALLBACK(onVisibility), this);
   g_signal_connect(win, "notify::scale-factor", G_CALLBACK(onScaleFactor), this);
+  // Connected before the web view joins the window, so it runs before the web view's handlers.
+  g_signal_connect(win, "configure-event", G_CALLBACK(onConfigure), this);
   top_.setClickThrough(true);
   screen_ = gtk_widget_get_screen(win);
   compositedHandler_ = g_signal_connect(screen_, "composited-changed", G_CALLBACK(onCompositedChanged), this);
@@ -246,6 +248,22 @@ gboolean LinuxPetPanel::onVisibility(GtkWidget*, GdkEventVisibility* event, gpoi
   panel->fullyObscured_ = event->state == GDK_VISIBILITY_FULLY_OBSCURED;
   guarded("the pet panel", [panel] { panel->updateOcclusion(); });
   return FALSE;
+}
+
+// The web view looks up its monitor on every configure of its window, four X round trips each
+// time, and each widening and narrowing of a walk is a move and a resize. The monitor is all it
+// reads there, so it hears only the configures that bring the window onto another monitor; the
+// window's own handling still runs.
+gboolean LinuxPetPanel::onConfigure(GtkWidget* widget, GdkEventConfigure* event, gpointer self) {
+  auto* panel = static_cast<LinuxPetPanel*>(self);
+  GdkMonitor* monitor = gdk_display_get_monitor_at_point(gtk_widget_get_display(widget), event->x + event->width / 2,
+                                                         event->y + event->height / 2);
+  const bool same = monitor != nullptr && monitor == panel->configuredMonitor_;
+  panel->configuredMonitor_ = monitor;
+  if (!same || panel->webWidget_ == nullptr) return FALSE;
+  GtkWidgetClass* klass = GTK_WIDGET_GET_CLASS(widget);
+  if (klass->configure_event != nullptr) klass->configure_event(widget, event);
+  return TRUE;  // handled: the handlers connected later do not run
 }
 
 void LinuxPetPanel::onScaleFactor(GObject*, GParamSpec*, gpointer self) {

@@ -49,6 +49,7 @@ class LinuxPetPanel : public LinuxWindow<platform::PetPanel> {
   static gboolean onMapChange(GtkWidget*, GdkEvent* event, gpointer self);
   static gboolean onVisibility(GtkWidget*, GdkEventVisibility* event, gpointer self);
   static void onScaleFactor(GObject*, GParamSpec*, gpointer self);
+  static gboolean onConfigure(GtkWidget*, GdkEventConfigure* event, gpointer self);
 
   GtkWidget* holder_ = nullptr;
   GtkWidget* webWidget_ = nullptr;  // referenced while it sits in the holder
@@ -64,6 +65,7 @@ class LinuxPetPanel : public LinuxWindow<platform::PetPanel> {
   bool activityPosted_ = false;
   GdkScreen* screen_ = nullptr;
   gulong compositedHandler_ = 0;
+  GdkMonitor* configuredMonitor_ = nullptr;  // under the window's centre at its last configure
   std::function<void()> pointerActivity_;
   PostedObservers occlusionHandlers_;
   PostedObservers backingHandlers_;
