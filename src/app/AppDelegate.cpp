@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <utility>
 
-#include "app/Log.h"
 #include "bridge/Messages.h"
 #include "platform/Defaults.h"
 #include "platform/KeyTap.h"
@@ -18,6 +17,7 @@
 #include "platform/WebEngine.h"
 #include "platform/WebView.h"
 #include "platform/Workspace.h"
+#include "util/Log.h"
 #include "window/DragController.h"
 #include "window/HitTester.h"
 

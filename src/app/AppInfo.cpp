@@ -5,12 +5,12 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/Log.h"
 #include "platform/Application.h"
 #include "platform/FileSystem.h"
 #include "platform/Locale.h"
 #include "platform/Resources.h"
 #include "platform/Workspace.h"
+#include "util/Log.h"
 
 namespace brindlow {
 

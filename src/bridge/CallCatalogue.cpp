@@ -6,7 +6,6 @@
 #include <string>
 
 #include "app/AppInfo.h"
-#include "app/Log.h"
 #include "bridge/PageBodies.h"
 #include "platform/MainLoop.h"
 #include "platform/MainThread.h"
@@ -16,6 +15,7 @@
 #include "services/SystemWatch.h"
 #include "storage/PrefsStore.h"
 #include "storage/SaveFile.h"
+#include "util/Log.h"
 #include "window/PetWindowController.h"
 
 namespace brindlow {

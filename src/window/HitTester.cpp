@@ -3,11 +3,11 @@
 #include <cstdlib>
 #include <utility>
 
-#include "app/Log.h"
 #include "platform/MouseMonitor.h"
 #include "platform/PetPanel.h"
 #include "platform/Screens.h"
 #include "platform/WeakCallback.h"
+#include "util/Log.h"
 #include "window/HitTest.h"
 
 namespace brindlow {
