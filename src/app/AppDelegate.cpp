@@ -6,6 +6,8 @@
 #include <utility>
 
 #include "bridge/Messages.h"
+#include "geometry/ScreenGeometry.h"
+#include "model/Constants.h"
 #include "platform/Defaults.h"
 #include "platform/KeyTap.h"
 #include "platform/MainThread.h"

@@ -7,6 +7,8 @@
 
 #include "app/AppInfo.h"
 #include "bridge/PageBodies.h"
+#include "geometry/ScreenGeometry.h"
+#include "model/Constants.h"
 #include "platform/MainLoop.h"
 #include "platform/MainThread.h"
 #include "platform/Workspace.h"

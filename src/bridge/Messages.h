@@ -12,7 +12,8 @@
 #include "bridge/GeometryJson.h"
 #include "bridge/Lang.h"
 #include "bridge/Prefs.h"
-#include "geometry/Screens.h"
+#include "model/Constants.h"
+#include "model/Geometry.h"
 #include "util/Json.h"
 
 namespace brindlow {

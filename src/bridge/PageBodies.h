@@ -11,7 +11,8 @@
 #include "bridge/GeometryJson.h"
 #include "bridge/LinkId.h"
 #include "bridge/Prefs.h"
-#include "geometry/Screens.h"
+#include "model/Geometry.h"
+#include "model/Surface.h"
 #include "util/Json.h"
 
 namespace brindlow {

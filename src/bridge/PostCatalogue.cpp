@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "model/Constants.h"
 #include "platform/Application.h"
 #include "services/AppWindows.h"
 #include "services/LandStrips.h"

@@ -4,7 +4,8 @@
 #include <optional>
 
 #include "bridge/Lang.h"
-#include "geometry/Screens.h"
+#include "model/LandShow.h"
+#include "model/Surface.h"
 #include "util/Json.h"
 
 namespace brindlow {

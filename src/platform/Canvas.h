@@ -1,5 +1,5 @@
 #pragma once
-#include "geometry/Screens.h"
+#include "model/Geometry.h"
 
 namespace brindlow::platform {
 

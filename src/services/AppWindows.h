@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "bridge/Messages.h"
-#include "geometry/Screens.h"
+#include "model/Surface.h"
 #include "platform/Subscription.h"
 #include "platform/TaskHandle.h"
 

@@ -1,5 +1,7 @@
-#include "services/LandStripView.h"
+#include "geometry/ScreenGeometry.h"
+#include "model/Constants.h"
 #include "platform/MainThread.h"
+#include "services/LandStripView.h"
 
 #include <algorithm>
 #include <cstdlib>

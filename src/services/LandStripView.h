@@ -4,7 +4,7 @@
 #include <set>
 #include <vector>
 
-#include "geometry/Screens.h"
+#include "model/Geometry.h"
 #include "platform/Canvas.h"
 #include "platform/MainLoop.h"
 #include "platform/StripWindow.h"

@@ -5,6 +5,8 @@
 #include <string>
 #include <utility>
 
+#include "geometry/ScreenGeometry.h"
+#include "model/Constants.h"
 #include "platform/MainThread.h"
 #include "util/Base64.h"
 #include "util/HexColor.h"

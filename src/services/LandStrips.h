@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "bridge/PageBodies.h"
-#include "geometry/Screens.h"
+#include "model/Geometry.h"
+#include "model/LandShow.h"
 #include "platform/Canvas.h"
 #include "platform/MainLoop.h"
 #include "platform/StripWindow.h"

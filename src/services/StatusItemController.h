@@ -12,7 +12,7 @@
 #include "bridge/Lang.h"
 #include "bridge/PageBodies.h"
 #include "bridge/Prefs.h"
-#include "geometry/Screens.h"
+#include "model/Surface.h"
 #include "platform/MenuModel.h"
 #include "platform/TaskHandle.h"
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "geometry/Screens.h"
+#include "model/Constants.h"
 #include "platform/FileSystem.h"
 #include "util/Json.h"
 #include "util/Log.h"

@@ -5,10 +5,10 @@
 #include <memory>
 #include <string_view>
 
-#include "geometry/Screens.h"
+#include "bridge/Messages.h"
+#include "model/Geometry.h"
 #include "platform/MainLoop.h"
 #include "platform/MouseMonitor.h"
-#include "bridge/Messages.h"
 #include "platform/Subscription.h"
 #include "util/Enum.h"
 

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "geometry/ScreenGeometry.h"
 #include "platform/MouseMonitor.h"
 #include "platform/PetPanel.h"
 #include "platform/Screens.h"

@@ -6,6 +6,8 @@
 #include <limits>
 #include <utility>
 
+#include "geometry/ScreenGeometry.h"
+#include "model/Constants.h"
 #include "platform/MainThread.h"
 #include "platform/PetPanel.h"
 #include "platform/Screens.h"

@@ -7,7 +7,7 @@
 
 #include "bridge/BridgeEnums.h"
 #include "bridge/Messages.h"
-#include "geometry/Screens.h"
+#include "model/Geometry.h"
 #include "platform/MainLoop.h"
 #include "platform/Subscription.h"
 #include "platform/TaskHandle.h"
