@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <utility>
 
-#include "bridge/Messages.h"
+#include "bridge/MessagesJson.h"
 #include "geometry/ScreenGeometry.h"
 #include "model/Constants.h"
 #include "platform/Defaults.h"

@@ -8,7 +8,7 @@
 #include "app/AppInfo.h"
 #include "app/AppServices.h"
 #include "bridge/Bridge.h"
-#include "bridge/Lang.h"
+#include "model/Lang.h"
 #include "platform/Application.h"
 #include "platform/MainLoop.h"
 #include "platform/Platform.h"

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/AppInfo.h"
-#include "bridge/PageBodies.h"
+#include "bridge/PageBodiesJson.h"
 #include "geometry/ScreenGeometry.h"
 #include "model/Constants.h"
 #include "platform/MainLoop.h"

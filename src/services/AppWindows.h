@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "bridge/Messages.h"
+#include "model/Messages.h"
 #include "model/Surface.h"
 #include "platform/Subscription.h"
 #include "platform/TaskHandle.h"

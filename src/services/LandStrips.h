@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "bridge/PageBodies.h"
 #include "model/Geometry.h"
 #include "model/LandShow.h"
+#include "model/PageBodies.h"
 #include "platform/Canvas.h"
 #include "platform/MainLoop.h"
 #include "platform/StripWindow.h"

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string_view>
 
-#include "bridge/Messages.h"
 #include "model/Geometry.h"
+#include "model/Messages.h"
 #include "platform/MainLoop.h"
 #include "platform/MouseMonitor.h"
 #include "platform/Subscription.h"
