@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "app/AppInfo.h"
 #include "app/AppServices.h"
 #include "bridge/Bridge.h"
 #include "model/Lang.h"
@@ -13,6 +12,7 @@
 #include "platform/MainLoop.h"
 #include "platform/Platform.h"
 #include "platform/TaskHandle.h"
+#include "services/AppInfo.h"
 #include "services/AppWindows.h"
 #include "services/InputPermission.h"
 #include "services/KeyCounter.h"

@@ -5,13 +5,13 @@
 #include <memory>
 #include <string>
 
-#include "app/AppInfo.h"
 #include "bridge/PageBodiesJson.h"
 #include "geometry/ScreenGeometry.h"
 #include "model/Constants.h"
 #include "platform/MainLoop.h"
 #include "platform/MainThread.h"
 #include "platform/Workspace.h"
+#include "services/AppInfo.h"
 #include "services/AppWindows.h"
 #include "services/InputPermission.h"
 #include "services/SystemWatch.h"
