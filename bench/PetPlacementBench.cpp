@@ -3,7 +3,8 @@
 
 #include <memory>
 
-#include "geometry/Screens.h"
+#include "geometry/ScreenGeometry.h"
+#include "model/Geometry.h"
 #include "platform/fake/FakeMainLoop.h"
 #include "platform/fake/FakeMouseMonitor.h"
 #include "platform/fake/FakePetPanel.h"

@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "app/AppServices.h"
-#include "app/Log.h"
 #include "bridge/Bridge.h"
 #include "platform/fake/FakePlatform.h"
 #include "platform/fake/FakeWebViewConfig.h"
+#include "util/Log.h"
 
 using namespace brindlow;
 

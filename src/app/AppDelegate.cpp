@@ -5,8 +5,9 @@
 #include <cstdlib>
 #include <utility>
 
-#include "app/Log.h"
-#include "bridge/Messages.h"
+#include "bridge/MessagesJson.h"
+#include "geometry/ScreenGeometry.h"
+#include "model/Constants.h"
 #include "platform/Defaults.h"
 #include "platform/KeyTap.h"
 #include "platform/MainThread.h"
@@ -18,6 +19,7 @@
 #include "platform/WebEngine.h"
 #include "platform/WebView.h"
 #include "platform/Workspace.h"
+#include "util/Log.h"
 #include "window/DragController.h"
 #include "window/HitTester.h"
 

@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "app/AppInfo.h"
 #include "app/AppServices.h"
 #include "bridge/Bridge.h"
-#include "bridge/Lang.h"
+#include "model/Lang.h"
 #include "platform/Application.h"
 #include "platform/MainLoop.h"
 #include "platform/Platform.h"
 #include "platform/TaskHandle.h"
+#include "services/AppInfo.h"
 #include "services/AppWindows.h"
 #include "services/InputPermission.h"
 #include "services/KeyCounter.h"

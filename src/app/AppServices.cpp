@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "app/AppInfo.h"
 #include "platform/Resources.h"
+#include "services/AppInfo.h"
 
 namespace brindlow {
 

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "app/AppDelegate.h"
-#include "app/Log.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "util/Log.h"
 
 int main(int argc, char** argv) {
   std::string error;

@@ -6,7 +6,6 @@
 #include <utility>
 #include <vector>
 
-#include "app/Log.h"
 #include "bridge/CallCatalogue.h"
 #include "bridge/GeometryJson.h"
 #include "bridge/PostCatalogue.h"
@@ -16,6 +15,7 @@
 #include "platform/WebView.h"
 #include "platform/WebViewConfig.h"
 #include "services/KeyBatcher.h"
+#include "util/Log.h"
 #include "web/AppSchemeHandler.h"
 
 namespace brindlow {

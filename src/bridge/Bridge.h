@@ -16,9 +16,10 @@
 #include <string_view>
 
 #include "bridge/GeometryJson.h"
-#include "bridge/LinkId.h"
 #include "bridge/WeakScriptMessageHandler.h"
-#include "geometry/Screens.h"
+#include "model/Geometry.h"
+#include "model/KeysEvent.h"
+#include "model/LinkId.h"
 #include "platform/MainLoop.h"
 #include "platform/Platform.h"
 #include "platform/ScriptMessage.h"

@@ -5,17 +5,19 @@
 #include <memory>
 #include <string>
 
-#include "app/AppInfo.h"
-#include "app/Log.h"
-#include "bridge/PageBodies.h"
+#include "bridge/PageBodiesJson.h"
+#include "geometry/ScreenGeometry.h"
+#include "model/Constants.h"
 #include "platform/MainLoop.h"
 #include "platform/MainThread.h"
 #include "platform/Workspace.h"
+#include "services/AppInfo.h"
 #include "services/AppWindows.h"
 #include "services/InputPermission.h"
 #include "services/SystemWatch.h"
 #include "storage/PrefsStore.h"
 #include "storage/SaveFile.h"
+#include "util/Log.h"
 #include "window/PetWindowController.h"
 
 namespace brindlow {

@@ -8,7 +8,7 @@
 // services captured now (a detach in between does not stop it); then the bridge is ready, whatever
 // the reply was, and the key batch held meanwhile goes out.
 #include "bridge/Bridge.h"
-#include "bridge/Messages.h"
+#include "bridge/MessagesJson.h"
 #include "platform/Platform.h"
 
 namespace brindlow {

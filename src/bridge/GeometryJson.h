@@ -2,7 +2,10 @@
 // The JSON form of the shared geometry records: every field always written, every key required on
 // reading (util/Json.h rules). GroundMode, SurfaceKind and LandShow travel as their raw strings
 // through the generic enumeration functions of util/Json.h.
-#include "geometry/Screens.h"
+#include "model/Geometry.h"
+#include "model/KeysEvent.h"
+#include "model/LandShow.h"
+#include "model/Surface.h"
 #include "util/Json.h"
 
 namespace brindlow {

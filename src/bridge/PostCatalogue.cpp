@@ -5,12 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "app/Log.h"
+#include "model/Constants.h"
 #include "platform/Application.h"
 #include "services/AppWindows.h"
 #include "services/LandStrips.h"
 #include "services/StatusItemController.h"
 #include "util/Base64.h"
+#include "util/Log.h"
 #include "util/Text.h"
 #include "window/HitTester.h"
 #include "window/PetWindowController.h"

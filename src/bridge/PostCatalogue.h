@@ -4,7 +4,7 @@
 // (Bridge::dropBadValue) and changes nothing. Values that are well formed but out of a service's
 // range are that service's business. A service missing from the parts is not called.
 #include "bridge/Bridge.h"
-#include "bridge/PageBodies.h"
+#include "bridge/PageBodiesJson.h"
 
 namespace brindlow {
 

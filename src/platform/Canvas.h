@@ -1,12 +1,8 @@
 #pragma once
-#include "geometry/Screens.h"
+#include "model/Color.h"
+#include "model/Geometry.h"
 
 namespace brindlow::platform {
-
-struct Color {
-  double r = 0, g = 0, b = 0, a = 1;  // sRGB, 0..1
-  bool operator==(const Color&) const = default;
-};
 
 enum class BlendMode { copy, sourceOver };
 

@@ -1,14 +1,8 @@
 #pragma once
-#include <string_view>
+#include "util/LogSink.h"
 
 namespace brindlow::platform {
 
-// The system log channel; every line is written at error level as one public string.
-class LogSink {
- public:
-  virtual ~LogSink() = default;
-  virtual bool isErrorEnabled() const = 0;
-  virtual void logError(std::string_view line) = 0;
-};
+using LogSink = brindlow::LogSink;
 
 }  // namespace brindlow::platform

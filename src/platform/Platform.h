@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/LogSink.h"
 
 namespace brindlow::platform {
 
@@ -17,7 +18,6 @@ class SystemEvents;
 class Defaults;
 class FileSystem;
 class LoginItems;
-class LogSink;
 class Resources;
 class Locale;
 

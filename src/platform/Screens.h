@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "geometry/Screens.h"
+#include "model/Geometry.h"
 #include "platform/Subscription.h"
 
 namespace brindlow::platform {

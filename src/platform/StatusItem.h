@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-#include "geometry/Screens.h"
+#include "model/Geometry.h"
 #include "platform/MenuModel.h"
 
 namespace brindlow::platform {

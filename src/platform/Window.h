@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "geometry/Screens.h"
+#include "model/Geometry.h"
 
 namespace brindlow::platform {
 

@@ -3,7 +3,7 @@
 #include <optional>
 #include <vector>
 
-#include "geometry/Screens.h"
+#include "model/Geometry.h"
 
 namespace brindlow::platform {
 

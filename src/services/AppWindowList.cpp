@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "app/Log.h"
 #include "platform/WindowList.h"
+#include "util/Log.h"
 
 namespace brindlow::AppWindowList {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "bridge/Messages.h"
+#include "model/Messages.h"
 #include "services/RawWindow.h"
 
 namespace brindlow {

@@ -5,8 +5,8 @@
 #include <optional>
 #include <vector>
 
-#include "bridge/Messages.h"
-#include "geometry/Screens.h"
+#include "model/Messages.h"
+#include "model/Surface.h"
 #include "platform/Subscription.h"
 #include "platform/TaskHandle.h"
 

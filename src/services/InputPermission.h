@@ -4,7 +4,7 @@
 #include <memory>
 #include <optional>
 
-#include "bridge/Messages.h"
+#include "model/Messages.h"
 #include "platform/TaskHandle.h"
 
 namespace brindlow {

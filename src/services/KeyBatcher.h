@@ -3,7 +3,7 @@
 #include <limits>
 #include <optional>
 
-#include "geometry/Screens.h"
+#include "model/KeysEvent.h"
 
 namespace brindlow {
 

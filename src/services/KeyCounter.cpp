@@ -2,10 +2,10 @@
 
 #include <cstdlib>
 
-#include "app/Log.h"
 #include "platform/Defaults.h"
 #include "platform/MainLoop.h"
 #include "platform/WeakCallback.h"
+#include "util/Log.h"
 
 namespace brindlow {
 

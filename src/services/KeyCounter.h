@@ -2,7 +2,7 @@
 #include <functional>
 #include <memory>
 
-#include "geometry/Screens.h"
+#include "model/KeysEvent.h"
 #include "platform/KeyTap.h"
 #include "platform/TaskHandle.h"
 #include "services/KeyBatcher.h"

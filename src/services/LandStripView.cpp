@@ -1,5 +1,7 @@
-#include "services/LandStripView.h"
+#include "geometry/ScreenGeometry.h"
+#include "model/Constants.h"
 #include "platform/MainThread.h"
+#include "services/LandStripView.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -8,9 +10,9 @@
 namespace brindlow {
 namespace {
 
-constexpr platform::Color kClear{0, 0, 0, 0};
+constexpr Color kClear{0, 0, 0, 0};
 
-platform::Color withAlpha(platform::Color c, double alpha) {
+Color withAlpha(Color c, double alpha) {
   c.a = alpha;
   return c;
 }
@@ -56,8 +58,8 @@ void LandStripView::drawStrip(platform::Canvas& canvas, GRect dirty) {
   }
 }
 
-void LandStripView::drawBlock(platform::Canvas& canvas, double x, double h, platform::Color topColor,
-                              platform::Color sideColor) const {
+void LandStripView::drawBlock(platform::Canvas& canvas, double x, double h, Color topColor,
+                              Color sideColor) const {
   canvas.fill({x, 0, Land::cellWidth, std::max(h - kBand, 0.0)}, sideColor, platform::BlendMode::sourceOver);
   canvas.fill({x, h - kBand, Land::cellWidth, kBand}, topColor, platform::BlendMode::sourceOver);
 }

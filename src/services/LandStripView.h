@@ -4,7 +4,7 @@
 #include <set>
 #include <vector>
 
-#include "geometry/Screens.h"
+#include "model/Geometry.h"
 #include "platform/Canvas.h"
 #include "platform/MainLoop.h"
 #include "platform/StripWindow.h"
@@ -45,8 +45,8 @@ class LandStripView {
   // Written directly by the land strips whenever they reset the view.
   int cols = 0;
   std::vector<uint8_t> levels;
-  platform::Color top{0.204, 0.780, 0.349, 1};   // until the first reset: a plain green
-  platform::Color side{0.333, 0.333, 0.333, 1};  // and a dark grey
+  Color top{0.204, 0.780, 0.349, 1};   // until the first reset: a plain green
+  Color side{0.333, 0.333, 0.333, 1};  // and a dark grey
   std::set<int> trail;
 
   int trailLevel() const { return trailLevel_; }
@@ -71,8 +71,8 @@ class LandStripView {
     double scale = 0;
     // A pop keeps the block it started with, as a layer keeps its contents.
     double height = 0;
-    platform::Color top;
-    platform::Color side;
+    Color top;
+    Color side;
     platform::TaskHandle done;
   };
 
@@ -82,7 +82,7 @@ class LandStripView {
   void drawCell(platform::Canvas& canvas, int c) const;
   void drawTrail(platform::Canvas& canvas, int c) const;
   void drawPop(platform::Canvas& canvas, int c, const Pop& pop) const;
-  void drawBlock(platform::Canvas& canvas, double x, double h, platform::Color top, platform::Color side) const;
+  void drawBlock(platform::Canvas& canvas, double x, double h, Color top, Color side) const;
   double columnX(int c) const;
   void redrawColumn(int c);
   double heightOf(int64_t level) const;

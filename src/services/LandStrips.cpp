@@ -5,10 +5,12 @@
 #include <string>
 #include <utility>
 
-#include "app/Log.h"
+#include "geometry/ScreenGeometry.h"
+#include "model/Constants.h"
+#include "model/HexColor.h"
 #include "platform/MainThread.h"
 #include "util/Base64.h"
-#include "util/HexColor.h"
+#include "util/Log.h"
 #include "util/Text.h"
 
 namespace brindlow {

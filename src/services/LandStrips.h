@@ -8,8 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "bridge/PageBodies.h"
-#include "geometry/Screens.h"
+#include "model/Geometry.h"
+#include "model/LandShow.h"
+#include "model/PageBodies.h"
 #include "platform/Canvas.h"
 #include "platform/MainLoop.h"
 #include "platform/StripWindow.h"
@@ -74,8 +75,8 @@ class LandStrips : public std::enable_shared_from_this<LandStrips> {
   const std::map<std::string, Strip>& data() const { return data_; }
   const std::map<std::string, Trail>& trails() const { return trails_; }
   const std::vector<ScreenInfo>& screens() const { return screens_; }
-  platform::Color top() const { return top_; }
-  platform::Color side() const { return side_; }
+  Color top() const { return top_; }
+  Color side() const { return side_; }
   LandShow show() const { return show_; }
   bool onTop() const { return onTop_; }
   bool raised() const { return raised_; }
@@ -105,8 +106,8 @@ class LandStrips : public std::enable_shared_from_this<LandStrips> {
   std::map<std::string, Trail> trails_;
   std::map<std::string, LandStripWindow> windows_;
   std::vector<ScreenInfo> screens_;
-  platform::Color top_{0.55, 0.85, 0.45, 1};
-  platform::Color side_{0.35, 0.62, 0.30, 1};
+  Color top_{0.55, 0.85, 0.45, 1};
+  Color side_{0.35, 0.62, 0.30, 1};
   LandShow show_ = LandShow::always;
   std::optional<platform::Seconds> lastKey_;
   platform::TaskHandle lingerWork_;

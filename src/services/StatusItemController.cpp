@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <utility>
 
-#include "app/Log.h"
 #include "platform/FileSystem.h"
 #include "platform/Locale.h"
 #include "platform/MainLoop.h"
@@ -15,6 +14,7 @@
 #include "platform/StatusBar.h"
 #include "platform/StatusItem.h"
 #include "util/Enum.h"
+#include "util/Log.h"
 #include "util/StringsTable.h"
 #include "util/Text.h"
 

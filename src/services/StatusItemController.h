@@ -9,10 +9,10 @@
 #include <string_view>
 #include <vector>
 
-#include "bridge/Lang.h"
-#include "bridge/PageBodies.h"
-#include "bridge/Prefs.h"
-#include "geometry/Screens.h"
+#include "model/Lang.h"
+#include "model/PageBodies.h"
+#include "model/Prefs.h"
+#include "model/Surface.h"
 #include "platform/MenuModel.h"
 #include "platform/TaskHandle.h"
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "bridge/Lang.h"
-#include "bridge/Messages.h"
+#include "model/Lang.h"
+#include "model/Messages.h"
 #include "platform/MainLoop.h"
 #include "platform/Subscription.h"
 #include "platform/TaskHandle.h"

@@ -2,11 +2,11 @@
 
 #include <string>
 
-#include "app/Log.h"
 #include "platform/Defaults.h"
 #include "platform/LoginItems.h"
 #include "platform/MainLoop.h"
 #include "util/Enum.h"
+#include "util/Log.h"
 
 namespace brindlow {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <functional>
 
-#include "bridge/Prefs.h"
+#include "model/Prefs.h"
 
 namespace brindlow {
 

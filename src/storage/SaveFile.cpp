@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/Log.h"
-#include "geometry/Screens.h"
+#include "model/Constants.h"
 #include "platform/FileSystem.h"
 #include "util/Json.h"
+#include "util/Log.h"
 
 namespace brindlow {
 

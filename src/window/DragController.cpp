@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "geometry/ScreenGeometry.h"
 #include "platform/PetPanel.h"
 #include "platform/Screens.h"
 #include "platform/WeakCallback.h"

@@ -5,10 +5,10 @@
 #include <memory>
 #include <string_view>
 
-#include "geometry/Screens.h"
+#include "model/Geometry.h"
+#include "model/Messages.h"
 #include "platform/MainLoop.h"
 #include "platform/MouseMonitor.h"
-#include "bridge/Messages.h"
 #include "platform/Subscription.h"
 #include "util/Enum.h"
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "model/Constants.h"
+
 namespace brindlow::HitTest {
 namespace {
 

@@ -2,7 +2,7 @@
 #include <span>
 #include <vector>
 
-#include "geometry/Screens.h"
+#include "model/Geometry.h"
 
 namespace brindlow::HitTest {
 

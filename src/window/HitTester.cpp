@@ -3,11 +3,12 @@
 #include <cstdlib>
 #include <utility>
 
-#include "app/Log.h"
+#include "geometry/ScreenGeometry.h"
 #include "platform/MouseMonitor.h"
 #include "platform/PetPanel.h"
 #include "platform/Screens.h"
 #include "platform/WeakCallback.h"
+#include "util/Log.h"
 #include "window/HitTest.h"
 
 namespace brindlow {

@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "geometry/Screens.h"
+#include "model/Geometry.h"
 #include "platform/MainLoop.h"
 #include "platform/Subscription.h"
 #include "platform/TaskHandle.h"

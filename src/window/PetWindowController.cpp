@@ -6,13 +6,15 @@
 #include <limits>
 #include <utility>
 
-#include "app/Log.h"
+#include "geometry/ScreenGeometry.h"
+#include "model/Constants.h"
 #include "platform/MainThread.h"
 #include "platform/PetPanel.h"
 #include "platform/Screens.h"
 #include "platform/WebEngine.h"
 #include "platform/WebView.h"
 #include "platform/WindowServer.h"
+#include "util/Log.h"
 #include "util/Url.h"
 #include "window/DragController.h"
 #include "window/HitTester.h"

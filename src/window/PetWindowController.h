@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "bridge/BridgeEnums.h"
-#include "bridge/Messages.h"
-#include "geometry/Screens.h"
+#include "model/Enums.h"
+#include "model/Geometry.h"
+#include "model/Messages.h"
 #include "platform/MainLoop.h"
 #include "platform/Subscription.h"
 #include "platform/TaskHandle.h"

@@ -3,7 +3,7 @@
 #include <optional>
 #include <vector>
 
-#include "geometry/Screens.h"
+#include "model/Geometry.h"
 #include "platform/MainLoop.h"
 #include "platform/Window.h"
 #include "platform/WindowServer.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "SeamBackend.h"
-#include "geometry/Screens.h"
+#include "model/Geometry.h"
 #include "platform/PetPanel.h"
 #include "platform/StripWindow.h"
 #include "platform/Subscription.h"

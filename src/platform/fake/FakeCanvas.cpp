@@ -2,7 +2,7 @@
 
 namespace brindlow::fake {
 
-void FakeCanvas::fill(GRect rect, platform::Color color, platform::BlendMode mode) {
+void FakeCanvas::fill(GRect rect, Color color, platform::BlendMode mode) {
   GRect eff = rect;
   eff.y = current_.offset + rect.y * current_.factor;
   eff.h = rect.h * current_.factor;

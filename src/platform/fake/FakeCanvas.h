@@ -11,12 +11,12 @@ class FakeCanvas : public platform::Canvas {
   struct Fill {
     GRect rect;       // as passed
     GRect effective;  // after the scales in force
-    platform::Color color;
+    Color color;
     platform::BlendMode mode;
     bool operator==(const Fill&) const = default;
   };
 
-  void fill(GRect rect, platform::Color color, platform::BlendMode mode) override;
+  void fill(GRect rect, Color color, platform::BlendMode mode) override;
   void save() override;
   void restore() override;
   void scaleY(double factor, double pivotY) override;

@@ -9,7 +9,7 @@ namespace brindlow::lnx {
 LinuxCanvas::LinuxCanvas(cairo_t* cr, double viewHeight, cairo_region_t* painted)
     : cr_(cr), viewHeight_(viewHeight), painted_(painted) {}
 
-void LinuxCanvas::fill(GRect rect, platform::Color color, platform::BlendMode mode) {
+void LinuxCanvas::fill(GRect rect, Color color, platform::BlendMode mode) {
   cairo_save(cr_);
   cairo_set_operator(cr_, mode == platform::BlendMode::copy ? CAIRO_OPERATOR_SOURCE : CAIRO_OPERATOR_OVER);
   cairo_set_source_rgba(cr_, color.r, color.g, color.b, color.a);

@@ -15,7 +15,7 @@ class LinuxCanvas : public platform::Canvas {
   // copied transparent, in top-down view pixels.
   LinuxCanvas(cairo_t* cr, double viewHeight, cairo_region_t* painted);
 
-  void fill(GRect rect, platform::Color color, platform::BlendMode mode) override;
+  void fill(GRect rect, Color color, platform::BlendMode mode) override;
   void save() override;
   void restore() override;
   void scaleY(double factor, double pivotY) override;

@@ -1,7 +1,7 @@
 #pragma once
 #include <gdk/gdk.h>
 
-#include "geometry/Screens.h"
+#include "model/Geometry.h"
 
 namespace brindlow::lnx {
 

@@ -8,9 +8,9 @@
 #include <cmath>
 #include <vector>
 
-#include "app/Log.h"
 #include "platform/linux/GlibUtil.h"
 #include "platform/linux/LinuxCoordinates.h"
+#include "util/Log.h"
 
 namespace brindlow::lnx {
 

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "geometry/Screens.h"
+#include "model/Geometry.h"
 #include "platform/MainLoop.h"
 #include "platform/TaskHandle.h"
 #include "platform/Window.h"

@@ -7,9 +7,9 @@
 
 #include <algorithm>
 
+#include "platform/EwmhWindow.h"
 #include "platform/linux/LinuxCoordinates.h"
 #include "platform/linux/LinuxXProperty.h"
-#include "services/EwmhWindow.h"
 
 namespace brindlow::lnx {
 

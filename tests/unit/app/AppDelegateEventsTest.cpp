@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/AppDelegate.h"
+#include "geometry/ScreenGeometry.h"
 #include "platform/fake/FakePlatform.h"
 #include "platform/fake/FakeWebView.h"
 #include "support/LogCapture.h"

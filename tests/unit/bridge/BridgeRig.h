@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/AppInfo.h"
 #include "app/AppServices.h"
 #include "bridge/Bridge.h"
 #include "platform/Platform.h"
@@ -28,6 +27,7 @@
 #include "platform/fake/FakeWindowList.h"
 #include "platform/fake/FakeWindowServer.h"
 #include "platform/fake/FakeWorkspace.h"
+#include "services/AppInfo.h"
 #include "services/AppWindows.h"
 #include "services/InputPermission.h"
 #include "services/LandStrips.h"

@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "bridge/Messages.h"
+#include "bridge/MessagesJson.h"
 #include "platform/fake/FakeMainLoop.h"
 #include "platform/fake/FakeWebEngine.h"
 #include "platform/fake/FakeWebView.h"

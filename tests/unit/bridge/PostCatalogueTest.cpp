@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "support/GeometryPrinters.h"
 #include "bridge/BridgeRig.h"
+#include "geometry/ScreenGeometry.h"
+#include "support/GeometryPrinters.h"
 #include "window/DragController.h"
 #include "window/HitTester.h"
 

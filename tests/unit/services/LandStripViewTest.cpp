@@ -12,7 +12,6 @@ namespace brindlow {
 namespace {
 
 using platform::BlendMode;
-using platform::Color;
 using Fill = fake::FakeCanvas::Fill;
 
 constexpr Color kTop{0.5, 0.8, 0.4, 1};

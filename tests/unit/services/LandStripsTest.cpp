@@ -75,8 +75,8 @@ TEST_F(LandStripsTest, StateMakesOneWindowPerStrip) {
   EXPECT_EQ(land->data().size(), 3u);  // Z is no screen: dropped without a word
   EXPECT_TRUE(log.lines().empty());
   EXPECT_EQ(land->data().at("A").levels, (std::vector<uint8_t>{0, 3, 2}));
-  EXPECT_EQ(land->top(), (platform::Color{0x88 / 255.0, 0xcc / 255.0, 0x44 / 255.0, 1}));
-  EXPECT_EQ(land->side(), (platform::Color{0.35, 0.62, 0.30, 1}));
+  EXPECT_EQ(land->top(), (Color{0x88 / 255.0, 0xcc / 255.0, 0x44 / 255.0, 1}));
+  EXPECT_EQ(land->side(), (Color{0.35, 0.62, 0.30, 1}));
 
   ASSERT_NE(window("A"), nullptr);
   EXPECT_EQ(window("A")->frame(), (GRect{0, 868, 1440, 32}));
@@ -315,7 +315,7 @@ TEST_F(LandStripsTest, ClearAllClosesEverythingAndStopsTheLinger) {
   EXPECT_TRUE(land->shownKeys().empty());
   EXPECT_EQ(loop.pendingTimers(), 0u);
   EXPECT_EQ(land->screens().size(), 2u);
-  EXPECT_EQ(land->top(), (platform::Color{0x12 / 255.0, 0x34 / 255.0, 0x56 / 255.0, 1}));
+  EXPECT_EQ(land->top(), (Color{0x12 / 255.0, 0x34 / 255.0, 0x56 / 255.0, 1}));
 }
 
 TEST_F(LandStripsTest, LingerAfterTheStripsAreGoneDoesNothing) {

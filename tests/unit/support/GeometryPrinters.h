@@ -2,7 +2,7 @@
 // Readable test failure messages for the geometry records.
 #include <ostream>
 
-#include "geometry/Screens.h"
+#include "model/Geometry.h"
 
 namespace brindlow {
 

@@ -1,6 +1,6 @@
 #pragma once
-#include "app/Log.h"
 #include "platform/fake/FakeLogSink.h"
+#include "util/Log.h"
 
 namespace brindlow::test {
 

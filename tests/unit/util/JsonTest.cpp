@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "bridge/LinkId.h"
+#include "model/LinkId.h"
 
 namespace brindlow::test {
 namespace {

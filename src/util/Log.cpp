@@ -1,9 +1,9 @@
-#include "app/Log.h"
+#include "util/Log.h"
 
 #include <set>
 #include <string>
 
-#include "platform/LogSink.h"
+#include "util/LogSink.h"
 
 namespace brindlow {
 
@@ -11,8 +11,8 @@ namespace {
 
 constexpr size_t kMaxWarnedKeys = 64;
 
-platform::LogSink*& sinkSlot() {
-  static platform::LogSink* sink = nullptr;
+LogSink*& sinkSlot() {
+  static LogSink* sink = nullptr;
   return sink;
 }
 
@@ -23,10 +23,10 @@ std::set<std::string, std::less<>>& warnedKeys() {
 
 }  // namespace
 
-void setLogSink(platform::LogSink* sink) { sinkSlot() = sink; }
+void setLogSink(LogSink* sink) { sinkSlot() = sink; }
 
 void logError(std::string_view text) {
-  platform::LogSink* sink = sinkSlot();
+  LogSink* sink = sinkSlot();
   if (sink == nullptr || !sink->isErrorEnabled()) return;
   sink->logError(text);
 }

@@ -1,4 +1,4 @@
-#include "bridge/Messages.h"
+#include "bridge/MessagesJson.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 // keys); PrefsPatch comes from the page inside "prefs.set" and is also built by the menu toggles.
 #include <optional>
 
-#include "bridge/Lang.h"
-#include "geometry/Screens.h"
-#include "util/Json.h"
+#include "model/LandShow.h"
+#include "model/Lang.h"
+#include "model/Surface.h"
 
 namespace brindlow {
 
@@ -38,8 +38,5 @@ struct PrefsPatch {
   std::optional<bool> dockIcon;
   bool operator==(const PrefsPatch&) const = default;
 };
-
-bool writeJson(Json& out, const Prefs& value);
-bool readJson(const Json& j, PrefsPatch& out);
 
 }  // namespace brindlow

@@ -1,18 +1,16 @@
 #pragma once
-// Bodies the page sends, decoded from the whole message object (decodeBody<T>(body) from
-// util/Json.h): fields sit beside "type", which is ignored. Decoding checks form only, all or
-// nothing; every range, length and sanity limit is the handler's.
+// Bodies the page sends, as records (decoded by bridge/PageBodiesJson.h). Every range, length and
+// sanity limit is the handler's.
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "bridge/BridgeEnums.h"
-#include "bridge/GeometryJson.h"
-#include "bridge/LinkId.h"
-#include "bridge/Prefs.h"
-#include "geometry/Screens.h"
-#include "util/Json.h"
+#include "model/Enums.h"
+#include "model/Geometry.h"
+#include "model/LinkId.h"
+#include "model/Prefs.h"
+#include "model/Surface.h"
 
 namespace brindlow {
 
@@ -118,21 +116,5 @@ struct LogMsg {
   std::string msg;
   bool operator==(const LogMsg&) const = default;
 };
-
-bool readJson(const Json& j, HelloReq& out);
-bool readJson(const Json& j, PrefsSetReq& out);
-bool readJson(const Json& j, OpenLinkReq& out);
-bool readJson(const Json& j, WindowModeMsg& out);
-bool readJson(const Json& j, StatusInfo& out);
-bool readJson(const Json& j, StatusUpdateMsg& out);
-bool readJson(const Json& j, StatusIconMsg& out);
-bool readJson(const Json& j, LandPalette& out);
-bool readJson(const Json& j, LandScreen& out);
-bool readJson(const Json& j, LandStateMsg& out);
-bool readJson(const Json& j, LandPaintMsg& out);
-bool readJson(const Json& j, LandTrailMsg& out);
-bool readJson(const Json& j, StatusHintMsg& out);
-bool readJson(const Json& j, SurfaceStandMsg& out);
-bool readJson(const Json& j, LogMsg& out);
 
 }  // namespace brindlow

@@ -1,19 +1,16 @@
 #pragma once
-// Records the system sends to the page, as event payloads and request replies. They are only ever
-// encoded (encode(value) from util/Json.h); a NaN or infinite number anywhere fails the whole record.
-// Absent optional fields are left out, except WindowInfo.screenKey, PointerNearEvent.at and
-// HelloReply.save, which are written as null.
+// Records the system sends to the page, as event payloads and request replies (their JSON form is
+// bridge/MessagesJson.h).
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "bridge/BridgeEnums.h"
-#include "bridge/GeometryJson.h"
-#include "bridge/Lang.h"
-#include "bridge/Prefs.h"
-#include "geometry/Screens.h"
-#include "util/Json.h"
+#include "model/Constants.h"
+#include "model/Enums.h"
+#include "model/Geometry.h"
+#include "model/Lang.h"
+#include "model/Prefs.h"
 
 namespace brindlow {
 
@@ -113,20 +110,5 @@ struct HelloReply {
   bool soak = false;  // always false
   bool operator==(const HelloReply&) const = default;
 };
-
-bool writeJson(Json& out, const PermissionInfo& value);
-bool writeJson(Json& out, const WindowInfo& value);
-bool writeJson(Json& out, const VisibilityInfo& value);
-bool writeJson(Json& out, const PowerInfo& value);
-bool writeJson(Json& out, const DragEvent& value);
-bool writeJson(Json& out, const PointerNearEvent& value);
-bool writeJson(Json& out, const MenuEvent& value);
-bool writeJson(Json& out, const AppWindow& value);
-bool writeJson(Json& out, const WindowsMsg& value);
-bool writeJson(Json& out, const ScreensMsg& value);
-bool writeJson(Json& out, const LangMsg& value);
-bool writeJson(Json& out, const SaveWriteRes& value);
-bool writeJson(Json& out, const OpenedRes& value);
-bool writeJson(Json& out, const HelloReply& value);
 
 }  // namespace brindlow

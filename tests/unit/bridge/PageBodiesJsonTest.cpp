@@ -1,4 +1,4 @@
-#include "bridge/PageBodies.h"
+#include "bridge/PageBodiesJson.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "services/EwmhWindow.h"
+#include "platform/EwmhWindow.h"
 
 #include <algorithm>
 #include <array>

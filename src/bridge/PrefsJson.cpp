@@ -1,4 +1,4 @@
-#include "bridge/Prefs.h"
+#include "bridge/PrefsJson.h"
 
 namespace brindlow {
 

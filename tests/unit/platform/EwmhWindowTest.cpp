@@ -1,4 +1,4 @@
-#include "services/EwmhWindow.h"
+#include "platform/EwmhWindow.h"
 
 #include <gtest/gtest.h>
 

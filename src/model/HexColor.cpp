@@ -1,4 +1,4 @@
-#include "util/HexColor.h"
+#include "model/HexColor.h"
 
 #include <cstdint>
 #include <string>
@@ -29,7 +29,7 @@ std::optional<uint32_t> readHex(std::string_view digits) {
 
 }  // namespace
 
-std::optional<platform::Color> parseHexColor(std::string_view text) {
+std::optional<Color> parseHexColor(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
   if (!text.empty() && text.front() == '#') text.remove_prefix(1);
@@ -47,7 +47,7 @@ std::optional<platform::Color> parseHexColor(std::string_view text) {
   }
   const auto value = readHex(six);
   if (!value) return std::nullopt;
-  return platform::Color{((*value >> 16) & 0xff) / 255.0, ((*value >> 8) & 0xff) / 255.0, (*value & 0xff) / 255.0, 1};
+  return Color{((*value >> 16) & 0xff) / 255.0, ((*value >> 8) & 0xff) / 255.0, (*value & 0xff) / 255.0, 1};
 }
 
 }  // namespace brindlow

@@ -1,11 +1,11 @@
-#include "util/HexColor.h"
+#include "model/HexColor.h"
 
 #include <gtest/gtest.h>
 
 namespace brindlow {
 namespace {
 
-platform::Color rgb(int r, int g, int b) { return {r / 255.0, g / 255.0, b / 255.0, 1}; }
+Color rgb(int r, int g, int b) { return {r / 255.0, g / 255.0, b / 255.0, 1}; }
 
 TEST(HexColor, ReadsThreeAndSixDigitTexts) {
   EXPECT_EQ(parseHexColor("#8c4"), rgb(0x88, 0xcc, 0x44));

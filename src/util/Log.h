@@ -3,12 +3,10 @@
 
 namespace brindlow {
 
-namespace platform {
 class LogSink;
-}
 
 // Where logError and warnOnce write; set once by main (tests set a fake sink per test).
-void setLogSink(platform::LogSink* sink);
+void setLogSink(LogSink* sink);
 
 // Writes one error-level line, unchanged.
 void logError(std::string_view text);

@@ -1,4 +1,4 @@
-#include "app/AppInfo.h"
+#include "services/AppInfo.h"
 
 #include <gtest/gtest.h>
 

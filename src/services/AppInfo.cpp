@@ -1,16 +1,16 @@
-#include "app/AppInfo.h"
+#include "services/AppInfo.h"
 
 #include <unicode/locid.h>
 #include <unicode/unistr.h>
 
 #include <nlohmann/json.hpp>
 
-#include "app/Log.h"
 #include "platform/Application.h"
 #include "platform/FileSystem.h"
 #include "platform/Locale.h"
 #include "platform/Resources.h"
 #include "platform/Workspace.h"
+#include "util/Log.h"
 
 namespace brindlow {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "bridge/Lang.h"
-#include "bridge/LinkId.h"
+#include "model/Lang.h"
+#include "model/LinkId.h"
 
 namespace brindlow {
 
