@@ -190,6 +190,11 @@ void LinuxToplevel::syncVisibility() {
   if (show == static_cast<bool>(gtk_widget_get_visible(window_))) return;
   if (show) {
     gtk_widget_show(window_);
+    // A move while hidden can reach the server after the map under load; the window is unmanaged,
+    // so it goes straight to the frame last set.
+    if (GdkWindow* w = gtk_widget_get_window(window_); w != nullptr && requested_.w > 0) {
+      gdk_window_move_resize(w, requested_.x, requested_.y, requested_.w, requested_.h);
+    }
   } else {
     gtk_widget_hide(window_);
   }
