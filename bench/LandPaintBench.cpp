@@ -20,8 +20,9 @@ void LandPaint(benchmark::State& state) {
   fake::FakeWindowServer server;
   auto land = std::make_shared<LandStrips>(loop, server);
   land->setScreens({{"S", {0, 0, 12288, 900}, {0, 0, 12288, 900}, 2, true}});
-  // 512 zero bytes: 170 full groups and one of two bytes.
-  land->applyState("#8c4", "#2e7d32", {LandScreen{"S", 512, std::string(680, 'A') + "AAA=", std::nullopt}});
+  const Color top{0x88 / 255.0, 0xcc / 255.0, 0x44 / 255.0, 1};
+  const Color side{0x2e / 255.0, 0x7d / 255.0, 0x32 / 255.0, 1};
+  land->applyState(top, side, {LandScreen{"S", 512, std::vector<uint8_t>(512, 0), std::nullopt}});
   auto* window = server.strips().front();
   if (!window->isVisible()) state.SkipWithError("strip not shown");
 

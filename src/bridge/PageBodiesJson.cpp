@@ -1,5 +1,10 @@
 #include "bridge/PageBodiesJson.h"
 
+#include <string>
+
+#include "model/HexColor.h"
+#include "util/Base64.h"
+
 namespace brindlow {
 
 bool readJson(const Json& j, HelloReq& out) {
@@ -37,16 +42,25 @@ bool readJson(const Json& j, StatusIconMsg& out) {
 }
 
 bool readJson(const Json& j, LandPalette& out) {
-  return JsonObjectReader(j).required("top", out.top).required("side", out.side).ok();
+  std::string top, side;
+  if (!JsonObjectReader(j).required("top", top).required("side", side).ok()) return false;
+  out.top = parseHexColor(top);
+  out.side = parseHexColor(side);
+  return true;
 }
 
 bool readJson(const Json& j, LandScreen& out) {
-  return JsonObjectReader(j)
-      .required("key", out.key)
-      .required("cols", out.cols)
-      .required("levels", out.levels)
-      .optional("line", out.line)
-      .ok();
+  std::string levels;
+  if (!JsonObjectReader(j)
+           .required("key", out.key)
+           .required("cols", out.cols)
+           .required("levels", levels)
+           .optional("line", out.line)
+           .ok()) {
+    return false;
+  }
+  out.levels = decodeBase64(levels);
+  return true;
 }
 
 bool readJson(const Json& j, LandStateMsg& out) {

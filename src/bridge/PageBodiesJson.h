@@ -1,7 +1,9 @@
 #pragma once
 // Decoders of the bodies the page sends (model/PageBodies.h), from the whole message object
 // (decodeBody<T>(body) from util/Json.h): fields sit beside "type", which is ignored. Decoding checks
-// form only, all or nothing; every range, length and sanity limit is the handler's.
+// form only, all or nothing; every range, length and sanity limit is the handler's. The land's texts
+// are read into what they stand for: hex colours into colours, base64 levels into bytes. A text that
+// does not read is absent there, not a failure, and the land strips decide what that means.
 #include "bridge/GeometryJson.h"
 #include "bridge/PrefsJson.h"
 #include "model/PageBodies.h"

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "model/Color.h"
 #include "model/Enums.h"
 #include "model/Geometry.h"
 #include "model/LinkId.h"
@@ -67,17 +68,20 @@ struct StatusIconMsg {
   bool operator==(const StatusIconMsg&) const = default;
 };
 
-// Hex colour texts, parsed by the land strips.
+// The land colours, read from the page's hex texts; a text that is no colour is absent, and the
+// land strips then keep the colour they have.
 struct LandPalette {
-  std::string top;
-  std::string side;
+  std::optional<Color> top;
+  std::optional<Color> side;
   bool operator==(const LandPalette&) const = default;
 };
 
 struct LandScreen {
   std::string key;
   std::int64_t cols = 0;
-  std::string levels;  // base64, one byte per column
+  // One byte per column, read from the page's base64 text; absent when that text is not base64. The
+  // count and the values are the land strips' to check.
+  std::optional<std::vector<std::uint8_t>> levels;
   std::optional<SurfaceLine> line;  // absent for a screen strip
   bool operator==(const LandScreen&) const = default;
 };

@@ -7,22 +7,20 @@
 
 #include "geometry/ScreenGeometry.h"
 #include "model/Constants.h"
-#include "model/HexColor.h"
 #include "platform/MainThread.h"
-#include "util/Base64.h"
 #include "util/Log.h"
 #include "util/Text.h"
 
 namespace brindlow {
 namespace {
 
-// The levels of one strip, or nothing when the count or the text is not usable.
-std::optional<std::vector<uint8_t>> decodeLevels(int64_t cols, const std::string& text) {
+// The levels of one strip, or nothing when the count or the bytes are not usable.
+std::optional<std::vector<uint8_t>> usableLevels(int64_t cols, const std::optional<std::vector<uint8_t>>& bytes) {
   if (cols < 0 || cols > static_cast<int64_t>(Land::maxColumns)) return std::nullopt;
-  auto bytes = decodeBase64(text);
   if (!bytes || bytes->size() != static_cast<size_t>(cols)) return std::nullopt;
-  for (uint8_t& b : *bytes) b = std::min<uint8_t>(b, static_cast<uint8_t>(Land::maxLevel));
-  return bytes;
+  std::vector<uint8_t> levels = *bytes;
+  for (uint8_t& b : levels) b = std::min<uint8_t>(b, static_cast<uint8_t>(Land::maxLevel));
+  return levels;
 }
 
 }  // namespace
@@ -41,14 +39,14 @@ bool LandStrips::typingCounts() const { return show_ == LandShow::typing || (sho
 
 bool LandStrips::recentlyTyped() const { return LandShowRule::recentlyTyped(lastKey_, loop_.uptime()); }
 
-void LandStrips::applyState(std::string_view topText, std::string_view sideText,
+void LandStrips::applyState(std::optional<Color> top, std::optional<Color> side,
                             const std::vector<LandScreen>& entries) {
   if (entries.size() > Limits::landStrips) {
     warnOnce("land.screens", "land.state: over " + std::to_string(Limits::landStrips) + " strips, extra dropped");
   }
   const size_t used = std::min(entries.size(), Limits::landStrips);
-  if (auto c = parseHexColor(topText)) top_ = *c;
-  if (auto c = parseHexColor(sideText)) side_ = *c;
+  if (top) top_ = *top;
+  if (side) side_ = *side;
 
   std::set<std::string> known;
   for (const ScreenInfo& s : screens_) known.insert(s.key);
@@ -67,7 +65,7 @@ void LandStrips::applyState(std::string_view topText, std::string_view sideText,
     } else if (known.count(entry.key) == 0) {
       continue;
     }
-    auto levels = decodeLevels(entry.cols, entry.levels);
+    auto levels = usableLevels(entry.cols, entry.levels);
     if (!levels) {
       warnOnce("land.levels", "land.state: bad levels, screen skipped");
       continue;

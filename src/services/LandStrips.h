@@ -5,7 +5,6 @@
 #include <optional>
 #include <set>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "model/Geometry.h"
@@ -54,7 +53,8 @@ class LandStrips : public std::enable_shared_from_this<LandStrips> {
   LandStrips& operator=(const LandStrips&) = delete;
 
   // From the page.
-  void applyState(std::string_view topText, std::string_view sideText, const std::vector<LandScreen>& entries);
+  // An absent colour keeps the current one; an entry whose levels are absent is a bad entry.
+  void applyState(std::optional<Color> top, std::optional<Color> side, const std::vector<LandScreen>& entries);
   void applyPaint(const std::string& key, const std::vector<std::vector<int64_t>>& changes);
   void applyTrail(const std::string& key, int64_t level, const std::vector<int64_t>& columns);
   void stand(const std::optional<std::string>& key);

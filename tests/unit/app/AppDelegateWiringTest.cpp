@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <vector>
+
 #include "app/AppDelegate.h"
 #include "platform/Window.h"
 #include "platform/fake/FakePlatform.h"
@@ -29,7 +32,7 @@ class AppDelegateWiringTest : public testing::Test {
   }
   // One screen strip along the bottom of the only screen.
   fake::FakeStripWindow& screenStrip() {
-    delegate->land().applyState("", "", {{std::string(kScreenKey), 10, "AAAAAAAAAAAAAA==", std::nullopt}});
+    delegate->land().applyState({}, {}, {{std::string(kScreenKey), 10, std::vector<uint8_t>(10, 0), std::nullopt}});
     return static_cast<fake::FakeStripWindow&>(*delegate->land().windows().at(std::string(kScreenKey)).window);
   }
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <vector>
+
 namespace brindlow {
 namespace {
 
@@ -67,7 +70,27 @@ TEST(PageBodies, SurfaceAndLineMayBeAbsentOrNull) {
   EXPECT_FALSE(land->screens[0].line);
   EXPECT_FALSE(land->screens[1].line);
   EXPECT_EQ(land->screens[2].line, (SurfaceLine{1, 2, 30}));
-  EXPECT_EQ(land->palette, (LandPalette{"#fff", "a0b0c0"}));
+}
+
+TEST(PageBodies, LandTextsAreReadIntoColoursAndLevelBytes) {
+  const auto land = decoded<LandStateMsg>(R"({"palette": {"top": "#fff", "side": "a0b0c0"}, "screens": [
+    {"key": "K", "cols": 3, "levels": "AAkC"}, {"key": "L", "cols": 0, "levels": ""}]})");
+  ASSERT_TRUE(land);
+  EXPECT_EQ(land->palette, (LandPalette{Color{1, 1, 1, 1}, Color{0xa0 / 255.0, 0xb0 / 255.0, 0xc0 / 255.0, 1}}));
+  ASSERT_EQ(land->screens.size(), 2u);
+  EXPECT_EQ(land->screens[0].levels, (std::vector<uint8_t>{0, 9, 2}));  // capped by the land strips, not here
+  EXPECT_EQ(land->screens[1].levels, std::vector<uint8_t>{});
+
+  // A text that does not read is absent, and the body still decodes: the land strips keep their colour
+  // and skip the strip with their own line.
+  const auto unread = decoded<LandStateMsg>(R"({"palette": {"top": "#12345", "side": "green"}, "screens": [
+    {"key": "K", "cols": 3, "levels": "AA EC"}, {"key": "L", "cols": 2, "levels": "AAE"}]})");
+  ASSERT_TRUE(unread);
+  EXPECT_EQ(unread->palette, LandPalette{});
+  ASSERT_EQ(unread->screens.size(), 2u);
+  EXPECT_EQ(unread->screens[0].levels, std::nullopt);
+  EXPECT_EQ(unread->screens[1].levels, std::nullopt);
+  EXPECT_EQ(unread->screens[1].key, "L");
 }
 
 TEST(PageBodies, MalformedBodiesFailAsAWhole) {
@@ -95,6 +118,12 @@ TEST(PageBodies, MalformedBodiesFailAsAWhole) {
             decoded<LandStateMsg>(R"({"palette": {"top": "", "side": ""}, "screens": [
               {"key": "K", "cols": 1, "levels": "AA==", "line": {"x": 1, "y": 2}}]})")
                 .has_value()},
+      {"levels as a list",
+            decoded<LandStateMsg>(R"({"palette": {"top": "", "side": ""}, "screens": [
+              {"key": "K", "cols": 1, "levels": [0]}]})")
+                .has_value()},
+      {"palette top as a number",
+            decoded<LandStateMsg>(R"({"palette": {"top": 16777215, "side": "#000"}, "screens": []})").has_value()},
       {"palette missing side",
             decoded<LandStateMsg>(R"({"palette": {"top": "#fff"}, "screens": []})").has_value()},
       {"trail level 1.5", decoded<LandTrailMsg>(R"({"key": "K", "level": 1.5, "cols": []})").has_value()},

@@ -255,6 +255,25 @@ TEST_F(PostCatalogueTest, LandMessagesReachTheStripsAndTrailsStopAtFiveHundredTw
   EXPECT_TRUE(log.lines().empty());
 }
 
+TEST_F(PostCatalogueTest, LandStateTextsThatDoNotReadKeepTheColourAndSkipOnlyTheirStrip) {
+  post(typed("land.state", Json::parse(R"({"palette": {"top": "#8c4", "side": "#2e7d32"},
+      "screens": [{"key": "SCREEN-A", "cols": 2, "levels": "AAM="}]})")));
+  const Color top{0x88 / 255.0, 0xcc / 255.0, 0x44 / 255.0, 1};
+  EXPECT_EQ(parts.land->top(), top);
+  EXPECT_EQ(parts.land->side(), (Color{0x2e / 255.0, 0x7d / 255.0, 0x32 / 255.0, 1}));
+  EXPECT_EQ(parts.land->data().at("SCREEN-A").levels, (std::vector<uint8_t>{0, 3}));
+
+  // Not a colour, not base64: the message itself is good, so no "bad value" line.
+  post(typed("land.state", Json::parse(R"({"palette": {"top": "#8c", "side": " #fff\t"}, "screens": [
+      {"key": "SCREEN-A", "cols": 2, "levels": "AA M="},
+      {"key": "w:1", "cols": 1, "levels": "AQ==", "line": {"x": 100, "y": 400, "w": 300}}]})")));
+  EXPECT_EQ(parts.land->top(), top);
+  EXPECT_EQ(parts.land->side(), (Color{1, 1, 1, 1}));
+  EXPECT_EQ(parts.land->data().count("SCREEN-A"), 0u);
+  EXPECT_EQ(parts.land->data().count("w:1"), 1u);
+  EXPECT_EQ(log.lines(), std::vector<std::string>{"land.state: bad levels, screen skipped"});
+}
+
 TEST_F(PostCatalogueTest, SurfaceStandSetsOrClearsTheLineAndAlwaysTellsLandAndWindowList) {
   post(typed("surface.stand", {{"surface", windowSurface()}}));
   EXPECT_EQ(parts.window->standingLine(), (SurfaceLine{100, 400, 300}));

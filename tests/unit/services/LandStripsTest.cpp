@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -19,23 +20,8 @@ const char* const kOver = "land.state: over 16 strips, extra dropped";
 const char* const kBadLine = "land.state: bad surface line, strip skipped";
 const char* const kBadLevels = "land.state: bad levels, screen skipped";
 
-std::string base64(const std::vector<uint8_t>& bytes) {
-  static const char* abc = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string out;
-  for (size_t i = 0; i < bytes.size(); i += 3) {
-    uint32_t n = bytes[i] << 16;
-    if (i + 1 < bytes.size()) n |= bytes[i + 1] << 8;
-    if (i + 2 < bytes.size()) n |= bytes[i + 2];
-    out += abc[(n >> 18) & 63];
-    out += abc[(n >> 12) & 63];
-    out += i + 1 < bytes.size() ? abc[(n >> 6) & 63] : '=';
-    out += i + 2 < bytes.size() ? abc[n & 63] : '=';
-  }
-  return out;
-}
-
 LandScreen screenStrip(std::string key, int64_t cols = 10) {
-  return {std::move(key), cols, base64(std::vector<uint8_t>(static_cast<size_t>(cols), 0)), std::nullopt};
+  return {std::move(key), cols, std::vector<uint8_t>(static_cast<size_t>(std::max<int64_t>(cols, 0)), 0), std::nullopt};
 }
 
 LandScreen windowStrip(std::string key, SurfaceLine line = {100, 500, 300}, int64_t cols = 10) {
@@ -51,7 +37,7 @@ class LandStripsTest : public ::testing::Test {
                       {"B", {1440, 0, 1920, 1080}, {1440, 0, 1920, 1080}, 1, false}});
   }
 
-  void state(const std::vector<LandScreen>& entries, std::string_view top = "", std::string_view side = "") {
+  void state(const std::vector<LandScreen>& entries, std::optional<Color> top = {}, std::optional<Color> side = {}) {
     land->applyState(top, side, entries);
   }
   fake::FakeStripWindow* window(const std::string& key) const {
@@ -69,14 +55,15 @@ class LandStripsTest : public ::testing::Test {
 
 TEST_F(LandStripsTest, StateMakesOneWindowPerStrip) {
   auto a = screenStrip("A", 3);
-  a.levels = "AAkC";  // 0, 9, 2: nine is stored as three
-  state({a, windowStrip("w1"), screenStrip("Z"), screenStrip("B", 0)}, "#8c4", "#12345");
+  a.levels = std::vector<uint8_t>{0, 9, 2};  // nine is stored as three
+  const Color top{0x88 / 255.0, 0xcc / 255.0, 0x44 / 255.0, 1};
+  state({a, windowStrip("w1"), screenStrip("Z"), screenStrip("B", 0)}, top, std::nullopt);
 
   EXPECT_EQ(land->data().size(), 3u);  // Z is no screen: dropped without a word
   EXPECT_TRUE(log.lines().empty());
   EXPECT_EQ(land->data().at("A").levels, (std::vector<uint8_t>{0, 3, 2}));
-  EXPECT_EQ(land->top(), (Color{0x88 / 255.0, 0xcc / 255.0, 0x44 / 255.0, 1}));
-  EXPECT_EQ(land->side(), (Color{0.35, 0.62, 0.30, 1}));
+  EXPECT_EQ(land->top(), top);
+  EXPECT_EQ(land->side(), (Color{0.35, 0.62, 0.30, 1}));  // no colour given: the side keeps its own
 
   ASSERT_NE(window("A"), nullptr);
   EXPECT_EQ(window("A")->frame(), (GRect{0, 868, 1440, 32}));
@@ -112,9 +99,9 @@ TEST_F(LandStripsTest, BadEntriesAreDroppedWholeAndLoggedOnce) {
     return s;
   };
   const std::vector<Case> cases = {
-      {"not base64", with(screenStrip("A", 3), [](auto& s) { s.levels = "AA EC"; }), kBadLevels},
-      {"unpadded", with(screenStrip("A", 2), [](auto& s) { s.levels = "AAE"; }), kBadLevels},
-      {"wrong length", with(screenStrip("A", 4), [](auto& s) { s.levels = "AAEC"; }), kBadLevels},
+      {"levels unreadable", with(screenStrip("A", 3), [](auto& s) { s.levels.reset(); }), kBadLevels},
+      {"too few levels", with(screenStrip("A", 4), [](auto& s) { s.levels->pop_back(); }), kBadLevels},
+      {"too many levels", with(screenStrip("A", 4), [](auto& s) { s.levels->push_back(0); }), kBadLevels},
       {"negative cols", with(screenStrip("A", 0), [](auto& s) { s.cols = -1; }), kBadLevels},
       {"513 cols", screenStrip("A", 513), kBadLevels},
       {"no length", windowStrip("w", {0, 0, 0}), kBadLine},
@@ -155,7 +142,7 @@ TEST_F(LandStripsTest, StripsOverTheLimitsAreDropped) {
   // A window strip with bad levels still takes one of the eight places.
   std::vector<LandScreen> nine;
   nine.push_back(windowStrip("bad"));
-  nine.back().levels = "!";
+  nine.back().levels.reset();
   for (int i = 0; i < 8; ++i) nine.push_back(windowStrip("w" + std::to_string(i)));
   state(nine);
   EXPECT_EQ(log.count(kBadLevels), 1u);
@@ -305,7 +292,7 @@ TEST_F(LandStripsTest, TrailsAreKeptInRangeAndReachTheView) {
 
 TEST_F(LandStripsTest, ClearAllClosesEverythingAndStopsTheLinger) {
   land->setShow(LandShow::typing);
-  state({screenStrip("A")}, "#123456");
+  state({screenStrip("A")}, Color{0x12 / 255.0, 0x34 / 255.0, 0x56 / 255.0, 1});
   land->applyPaint("A", {{0, 1}});
   auto* a = window("A");
   a->clearOps();
