@@ -66,21 +66,16 @@ void hello(const Json& body, const Parts& parts, const Reply& reply, Bridge& bri
   });
 }
 
-void refuseOversizedSave(std::size_t bytes, const Reply& reply) {
-  // The save file's own size warning shares this key, so a run logs one of the two.
-  warnOnce("save.size", "save.write: over limit");
-  Bridge::replyEncoded(SaveWriteRes{false, static_cast<std::int64_t>(bytes)}, reply);
+void replySaved(const SaveFile::WriteResult& written, const Reply& reply) {
+  Bridge::replyEncoded(SaveWriteRes{written.ok, static_cast<std::int64_t>(written.bytes)}, reply);
 }
 
 void saveWrite(const Json& body, const Parts& parts, const Reply& reply) {
-  // Read straight from the body: the text is not re-serialised.
+  // Read straight from the body: the text is not re-serialised. The save file checks its size.
   const Json* data = Bridge::member(body, "data");
   if (data == nullptr || !data->is_string()) return reply.error(BridgeError::bad);
   if (!parts.save) return reply.error(BridgeError::unknown);
-  const std::string& text = data->get_ref<const std::string&>();
-  if (text.size() > Limits::saveBytes) return refuseOversizedSave(text.size(), reply);
-  const SaveFile::WriteResult written = parts.save->write(text);
-  Bridge::replyEncoded(SaveWriteRes{written.ok, static_cast<std::int64_t>(written.bytes)}, reply);
+  replySaved(parts.save->write(data->get_ref<const std::string&>()), reply);
 }
 
 void prefsSet(const Json& body, const Parts& parts, const Reply& reply) {
@@ -124,7 +119,7 @@ HelloReply makeHelloReply(const Parts& parts, const platform::Platform& platform
 
 void runOverCapCall(CallKind kind, std::optional<std::size_t> dataBytes, const Reply& reply) {
   if (kind != CallKind::saveWrite || !dataBytes) return reply.error(BridgeError::bad);
-  refuseOversizedSave(*dataBytes, reply);
+  replySaved(SaveFile::refuseOversized(*dataBytes), reply);
 }
 
 void runCall(CallKind kind, const Json& body, const Parts& parts, const Reply& reply, Bridge& bridge,

@@ -29,7 +29,11 @@ class SaveFile {
   explicit SaveFile(platform::FileSystem& fs);
 
   std::optional<ReadResult> read();
+  // A text over the save limit is refused (see refuseOversized) and touches no file.
   WriteResult write(std::string_view text);
+  // The refusal of a save of `bytes` UTF-8 bytes, logged once per run: the one size check behind every
+  // write, also given by the bridge for a request too large to read, whose text never reaches write.
+  static WriteResult refuseOversized(std::size_t bytes);
   // The file's text when it is at most the save limit, a JSON object and UTF-8; nullopt otherwise.
   std::optional<std::string> readValidJSON(const std::string& path);
 

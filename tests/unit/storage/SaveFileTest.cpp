@@ -175,7 +175,7 @@ TEST_F(SaveFileFake, SizeLimitCountsUtf8BytesAndWarnsOncePerRun) {
   EXPECT_EQ(save.write(over), (Write{false, 262145}));
   EXPECT_EQ(fs.calls().size(), calls) << "no file is touched";
   EXPECT_EQ(fs.contents(kMain), limit);
-  EXPECT_EQ(log.lines(), std::vector<std::string>{"save: over 262144 bytes, dropped"});
+  EXPECT_EQ(log.lines(), std::vector<std::string>{"save.write: over limit"});
 
   // 87382 three-byte characters: far below the limit in characters, above it in bytes.
   std::string wide = "{\"a\":\"";
