@@ -16,6 +16,7 @@
 #include "platform/Screens.h"
 #include "platform/StatusItem.h"
 #include "platform/StripWindow.h"
+#include "platform/WeakCallback.h"
 #include "platform/WebEngine.h"
 #include "platform/WebView.h"
 #include "platform/Workspace.h"
@@ -75,13 +76,6 @@ AppDelegate::AppDelegate(const platform::Platform& platform, AppServices service
 
 AppDelegate::~AppDelegate() = default;
 
-template <class... Args>
-std::function<void(Args...)> AppDelegate::weakly(void (AppDelegate::*method)(Args...)) {
-  return [weak = weak_from_this(), method](Args... args) {
-    if (auto self = weak.lock()) (self.get()->*method)(args...);
-  };
-}
-
 void AppDelegate::assertMainThread() const { platform::assertMainThread(mainLoop_); }
 
 std::optional<int32_t> AppDelegate::relaunchedPid(const std::vector<std::string>& arguments) {
@@ -112,13 +106,9 @@ void AppDelegate::didFinishLaunching() {
 
 void AppDelegate::waitForPrevious(int32_t pid, int attempt) {
   if (platform_.workspace->isApplicationRunning(pid) && attempt < kWaitRetries) {
-    std::weak_ptr<AppDelegate> weak = weak_from_this();
-    waitWork_ = mainLoop_.scheduleAfter(kWaitInterval, [weak, pid, attempt] {
-      if (auto self = weak.lock()) {
-        self->assertMainThread();
-        self->waitForPrevious(pid, attempt + 1);
-      }
-    });
+    waitWork_ = mainLoop_.scheduleAfter(
+        kWaitInterval, weakCallback(weak_from_this(), mainLoop_,
+                                    [pid, attempt](AppDelegate& d) { d.waitForPrevious(pid, attempt + 1); }));
     return;
   }
   // The instance that outlived a relaunch is on its way out: it is not asked to reopen.
@@ -165,9 +155,11 @@ void AppDelegate::start() {
   wireWindow(*window_);
   wireStatus(*status_);
   wireWatch();
-  prefs_->onChange = weakly(&AppDelegate::prefsChanged);
-  permission_->onChange = weakly(&AppDelegate::permissionChanged);
-  keys_->onBatch = weakly(&AppDelegate::keysBatch);
+  prefs_->onChange = weakCallback(weak, mainLoop_,
+                                  [](AppDelegate& d, const Prefs& now, const Prefs& old) { d.prefsChanged(now, old); });
+  permission_->onChange =
+      weakCallback(weak, mainLoop_, [](AppDelegate& d, const PermissionInfo& info) { d.permissionChanged(info); });
+  keys_->onBatch = weakCallback(weak, mainLoop_, [](AppDelegate& d, const KeysEvent& event) { d.keysBatch(event); });
   keys_->start();
   if (p.ground != ground_->mode) {
     ground_->mode = p.ground;
@@ -280,27 +272,16 @@ void AppDelegate::reloadWeb() {
 
 void AppDelegate::wireWindow(PetWindowController& window) {
   std::weak_ptr<AppDelegate> weak = weak_from_this();
-  window.onWindow = [weak](const WindowInfo& info) {
-    if (auto self = weak.lock()) self->send(PageEvent::onWindow, info);
-  };
-  window.hitTester()->onPointerNear = [weak](std::optional<GPoint> at) {
-    if (auto self = weak.lock()) self->send(PageEvent::onPointerNear, PointerNearEvent{at});
-  };
-  window.drag()->onEvent = [weak](const DragEvent& event) {
-    if (auto self = weak.lock()) self->send(PageEvent::onDrag, event);
-  };
-  window.onSummonNeeded = [weak](GPoint point) {
-    if (auto self = weak.lock()) self->summon(point);
-  };
-  window.onShownChanged = [weak](bool) {
-    if (auto self = weak.lock()) self->shownChanged();
-  };
-  window.onWebNavigated = [weak] {
-    if (auto self = weak.lock()) self->bridge_->ready = false;
-  };
-  window.onWebTerminated = [weak] {
-    if (auto self = weak.lock()) self->webContentTerminated();
-  };
+  auto on = [this, &weak](auto action) { return weakCallback(weak, mainLoop_, std::move(action)); };
+  window.onWindow = on([](AppDelegate& d, const WindowInfo& info) { d.send(PageEvent::onWindow, info); });
+  window.hitTester()->onPointerNear = on([](AppDelegate& d, const std::optional<GPoint>& at) {
+    d.send(PageEvent::onPointerNear, PointerNearEvent{at});
+  });
+  window.drag()->onEvent = on([](AppDelegate& d, const DragEvent& event) { d.send(PageEvent::onDrag, event); });
+  window.onSummonNeeded = on([](AppDelegate& d, const GPoint& point) { d.summon(point); });
+  window.onShownChanged = on([](AppDelegate& d) { d.shownChanged(); });
+  window.onWebNavigated = on([](AppDelegate& d) { d.bridge_->ready = false; });
+  window.onWebTerminated = on([](AppDelegate& d) { d.webContentTerminated(); });
   // The panel lives as long as the window controller.
   watch_->watch(std::shared_ptr<platform::PetPanel>(window_, &window.panel()));
 }
@@ -346,11 +327,7 @@ void AppDelegate::wireStatus(StatusItemController& status) {
     if (auto p = permission.lock()) p->refresh();
   };
   // Each action runs on the delegate while it lives.
-  auto on = [weak](auto action) {
-    return [weak, action](auto... args) {
-      if (auto self = weak.lock()) action(*self, args...);
-    };
-  };
+  auto on = [this, &weak](auto action) { return weakCallback(weak, mainLoop_, std::move(action)); };
   status.checkForUpdates = on([](AppDelegate& d) { d.updater_.checkForUpdates(); });
   StatusItemController::Actions& a = status.actions;
   a.toggleOnTop = on([](AppDelegate& d) { d.togglePref(&Prefs::onTop, &PrefsPatch::onTop); });
@@ -384,11 +361,7 @@ void AppDelegate::wireStatus(StatusItemController& status) {
 
 void AppDelegate::wireWatch() {
   std::weak_ptr<AppDelegate> weak = weak_from_this();
-  auto on = [weak](auto action) {
-    return [weak, action](const auto&... args) {
-      if (auto self = weak.lock()) action(*self, args...);
-    };
-  };
+  auto on = [this, &weak](auto action) { return weakCallback(weak, mainLoop_, std::move(action)); };
   SystemWatch::Handlers h;
   h.visibility = on([](AppDelegate& d, const VisibilityInfo& info) {
     d.keys_->visible = info.visible;
@@ -487,13 +460,8 @@ void AppDelegate::keysBatch(const KeysEvent& event) {
 }
 
 void AppDelegate::scheduleDockIconCheck() {
-  std::weak_ptr<AppDelegate> weak = weak_from_this();
-  dockIconWork_ = mainLoop_.scheduleAfter(kDockIconCheckDelay, [weak] {
-    if (auto self = weak.lock()) {
-      self->assertMainThread();
-      self->checkDockIcon();
-    }
-  });
+  dockIconWork_ = mainLoop_.scheduleAfter(
+      kDockIconCheckDelay, weakCallback(weak_from_this(), mainLoop_, [](AppDelegate& d) { d.checkDockIcon(); }));
 }
 
 void AppDelegate::checkDockIcon() {

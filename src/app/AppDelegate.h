@@ -106,9 +106,6 @@ class AppDelegate : public platform::ApplicationDelegate, public std::enable_sha
   // Writes one preference taken from the current snapshot.
   void togglePref(bool Prefs::*field, std::optional<bool> PrefsPatch::*patchField);
   void relaunchFinished(const std::optional<std::string>& error);
-  // A callback that runs `method` on the delegate while it lives.
-  template <class... Args>
-  std::function<void(Args...)> weakly(void (AppDelegate::*method)(Args...));
 
   platform::Platform platform_;
   platform::MainLoop& mainLoop_;

@@ -60,10 +60,8 @@ void KeyCounter::handle(const platform::KeyTapEvent& event) {
 
 void KeyCounter::scheduleFlush() {
   if (flushWork_.isPending()) return;
-  std::weak_ptr<KeyCounter> weak = weak_from_this();
-  flushWork_ = loop_.scheduleAfter(KeyBatcher::flushDelay(visible), [weak] {
-    if (auto self = weak.lock()) self->flush();
-  });
+  flushWork_ = loop_.scheduleAfter(KeyBatcher::flushDelay(visible),
+                                  weakCallback(weak_from_this(), loop_, [](KeyCounter& k) { k.flush(); }));
 }
 
 void KeyCounter::flush() {

@@ -8,6 +8,7 @@
 #include "geometry/ScreenGeometry.h"
 #include "model/Constants.h"
 #include "platform/MainThread.h"
+#include "platform/WeakCallback.h"
 #include "util/Log.h"
 #include "util/Text.h"
 
@@ -293,9 +294,8 @@ void LandStrips::refresh(bool force) {
 void LandStrips::scheduleLinger() {
   if (lingerWork_ || !lastKey_) return;
   const platform::Seconds delay = std::max(*lastKey_ + LandShowRule::linger - loop_.uptime(), 0.05);
-  lingerWork_ = loop_.scheduleAfter(delay, [weak = weak_from_this()] {
-    if (auto self = weak.lock()) self->lingerFired();
-  });
+  lingerWork_ =
+      loop_.scheduleAfter(delay, weakCallback(weak_from_this(), loop_, [](LandStrips& l) { l.lingerFired(); }));
 }
 
 void LandStrips::lingerFired() {

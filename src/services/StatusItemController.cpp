@@ -13,6 +13,7 @@
 #include "platform/Screens.h"
 #include "platform/StatusBar.h"
 #include "platform/StatusItem.h"
+#include "platform/WeakCallback.h"
 #include "util/Enum.h"
 #include "util/Log.h"
 #include "util/StringsTable.h"
@@ -83,13 +84,10 @@ std::shared_ptr<StatusItemController> StatusItemController::create(platform::Mai
 
 void StatusItemController::start() {
   item_ = bar_.createSquareItem();
-  item_->setMenuProvider([weak = weak_from_this()]() -> platform::MenuModel {
-    auto self = weak.lock();
-    if (!self) return {};
-    self->assertMainThread();
-    self->willOpen();
-    return self->buildMenu();
-  });
+  item_->setMenuProvider(weakCallback(weak_from_this(), loop_, [](StatusItemController& c) {
+    c.willOpen();
+    return c.buildMenu();
+  }));
   item_->setToolTip(localized("app.name"));  // once; a later language change leaves it
   applyIcon();
   scheduleDayRollover();
@@ -198,12 +196,10 @@ void StatusItemController::popUpMenu(platform::PetPanel* view) {
 void StatusItemController::menuChanged() {
   if (refreshPosted_) return;
   refreshPosted_ = true;
-  loop_.post([weak = weak_from_this()] {
-    if (auto self = weak.lock()) {
-      self->refreshPosted_ = false;
-      self->item_->invalidateMenu();
-    }
-  });
+  loop_.post(weakCallback(weak_from_this(), loop_, [](StatusItemController& c) {
+    c.refreshPosted_ = false;
+    c.item_->invalidateMenu();
+  }));
 }
 
 // The today figures turn to 0 at local midnight; an exported menu must notice without an event.
@@ -217,12 +213,11 @@ void StatusItemController::scheduleDayRollover() {
     const int64_t mid = before + (after - before) / 2;
     (locale_.localDayString(static_cast<double>(mid)) == today ? before : after) = mid;
   }
-  dayWork_ = loop_.scheduleAtWallTime(static_cast<double>(after), [weak = weak_from_this()] {
-    if (auto self = weak.lock()) {
-      self->menuChanged();
-      self->scheduleDayRollover();
-    }
-  });
+  dayWork_ = loop_.scheduleAtWallTime(static_cast<double>(after),
+                                      weakCallback(weak_from_this(), loop_, [](StatusItemController& c) {
+                                        c.menuChanged();
+                                        c.scheduleDayRollover();
+                                      }));
 }
 
 // ---- Icon and title
@@ -270,9 +265,8 @@ void StatusItemController::showHint(std::string_view text) {
   closeHint();
   item_->showHint(text);
   hintShown_ = true;
-  hintWork_ = loop_.scheduleAfter(hintSeconds, [weak = weak_from_this()] {
-    if (auto self = weak.lock()) self->closeHint();
-  });
+  hintWork_ = loop_.scheduleAfter(
+      hintSeconds, weakCallback(weak_from_this(), loop_, [](StatusItemController& c) { c.closeHint(); }));
 }
 
 void StatusItemController::closeHint() {

@@ -25,41 +25,38 @@ SystemWatch::SystemWatch(platform::MainLoop& loop, platform::SystemEvents& event
 
 SystemWatch::~SystemWatch() = default;
 
-template <class F>
-std::function<void()> SystemWatch::weakly(F action) {
-  return weakCallback(weak_from_this(), loop_, std::move(action));
-}
-
 void SystemWatch::start() {
   // Sleep and wake, session, power-off and lock first, then screens, power and locale.
-  auto on = [this](SystemEvent e, std::function<void()> block) { tokens_.push_back(events_.observe(e, block)); };
-  on(SystemEvent::screensDidSleep, weakly([](SystemWatch& w) { w.setReason(HiddenReason::screensAsleep, true); }));
-  on(SystemEvent::screensDidWake, weakly([](SystemWatch& w) { w.setReason(HiddenReason::screensAsleep, false); }));
-  on(SystemEvent::willSleep, weakly([](SystemWatch& w) {
-       if (w.handlers.willSleep) w.handlers.willSleep();
-       w.setReason(HiddenReason::systemSleep, true);
-     }));
-  on(SystemEvent::didWake, weakly([](SystemWatch& w) {
-       w.setReason(HiddenReason::systemSleep, false);
-       if (w.handlers.didWake) w.handlers.didWake();
-     }));
-  on(SystemEvent::sessionDidResignActive,
-     weakly([](SystemWatch& w) { w.setReason(HiddenReason::sessionInactive, true); }));
-  on(SystemEvent::sessionDidBecomeActive,
-     weakly([](SystemWatch& w) { w.setReason(HiddenReason::sessionInactive, false); }));
-  on(SystemEvent::willPowerOff, weakly([](SystemWatch& w) {
-       if (w.handlers.willPowerOff) w.handlers.willPowerOff();
-     }));
-  on(SystemEvent::screenIsLocked, weakly([](SystemWatch& w) { w.setReason(HiddenReason::locked, true); }));
+  const std::weak_ptr<SystemWatch> weak = weak_from_this();
+  auto on = [this, &weak](SystemEvent e, auto action) {
+    tokens_.push_back(events_.observe(e, weakCallback(weak, loop_, std::move(action))));
+  };
+  on(SystemEvent::screensDidSleep, [](SystemWatch& w) { w.setReason(HiddenReason::screensAsleep, true); });
+  on(SystemEvent::screensDidWake, [](SystemWatch& w) { w.setReason(HiddenReason::screensAsleep, false); });
+  on(SystemEvent::willSleep, [](SystemWatch& w) {
+    if (w.handlers.willSleep) w.handlers.willSleep();
+    w.setReason(HiddenReason::systemSleep, true);
+  });
+  on(SystemEvent::didWake, [](SystemWatch& w) {
+    w.setReason(HiddenReason::systemSleep, false);
+    if (w.handlers.didWake) w.handlers.didWake();
+  });
+  on(SystemEvent::sessionDidResignActive, [](SystemWatch& w) { w.setReason(HiddenReason::sessionInactive, true); });
+  on(SystemEvent::sessionDidBecomeActive, [](SystemWatch& w) { w.setReason(HiddenReason::sessionInactive, false); });
+  on(SystemEvent::willPowerOff, [](SystemWatch& w) {
+    if (w.handlers.willPowerOff) w.handlers.willPowerOff();
+  });
+  on(SystemEvent::screenIsLocked, [](SystemWatch& w) { w.setReason(HiddenReason::locked, true); });
   // An unlock also counts as a wake, whether or not the system slept.
-  on(SystemEvent::screenIsUnlocked, weakly([](SystemWatch& w) {
-       w.setReason(HiddenReason::locked, false);
-       if (w.handlers.didWake) w.handlers.didWake();
-     }));
-  tokens_.push_back(screens_.onParametersChanged(weakly([](SystemWatch& w) { w.debounceScreens(); })));
-  on(SystemEvent::powerStateChanged, weakly([](SystemWatch& w) { w.recheckPower(); }));
-  on(SystemEvent::thermalStateChanged, weakly([](SystemWatch& w) { w.recheckPower(); }));
-  on(SystemEvent::currentLocaleChanged, weakly([](SystemWatch& w) { w.recheckLang(); }));
+  on(SystemEvent::screenIsUnlocked, [](SystemWatch& w) {
+    w.setReason(HiddenReason::locked, false);
+    if (w.handlers.didWake) w.handlers.didWake();
+  });
+  tokens_.push_back(
+      screens_.onParametersChanged(weakCallback(weak, loop_, [](SystemWatch& w) { w.debounceScreens(); })));
+  on(SystemEvent::powerStateChanged, [](SystemWatch& w) { w.recheckPower(); });
+  on(SystemEvent::thermalStateChanged, [](SystemWatch& w) { w.recheckPower(); });
+  on(SystemEvent::currentLocaleChanged, [](SystemWatch& w) { w.recheckLang(); });
   // Started inside a locked or inactive session (a relaunch, say): the events above tell only changes.
   const platform::SessionState session = events_.sessionState();
   if (session.locked || !session.active) {
@@ -78,7 +75,8 @@ void SystemWatch::stop() {
 void SystemWatch::watch(std::weak_ptr<platform::PetPanel> panel) {
   watchedWindow_ = panel;
   if (auto p = panel.lock()) {
-    tokens_.push_back(p->onOcclusionChanged(weakly([](SystemWatch& w) { w.recheckOcclusion(); })));
+    tokens_.push_back(
+        p->onOcclusionChanged(weakCallback(weak_from_this(), loop_, [](SystemWatch& w) { w.recheckOcclusion(); })));
   }
 }
 
@@ -121,7 +119,7 @@ void SystemWatch::recheckOcclusion() {
 }
 
 void SystemWatch::debounceScreens() {
-  screensWork_ = loop_.scheduleAfter(screensDelay, weakly([](SystemWatch& w) {
+  screensWork_ = loop_.scheduleAfter(screensDelay, weakCallback(weak_from_this(), loop_, [](SystemWatch& w) {
     w.screensWork_ = {};
     if (w.handlers.screens) w.handlers.screens();
     w.recheckOcclusion();

@@ -72,8 +72,6 @@ class SystemWatch : public std::enable_shared_from_this<SystemWatch> {
   static bool isSessionAway(const VisibilityInfo& info);
 
  private:
-  template <class F>
-  std::function<void()> weakly(F action);
   // Reports the visibility when it differs from the last report.
   void report();
   void debounceScreens();

@@ -90,9 +90,8 @@ void HitTester::updateNear(const platform::PetPanel* p, GPoint pointer, GRect fr
     auto report = onPointerNear;
     report(pointer);
   } else if (!nearTrailing_.isPending()) {
-    nearTrailing_ = loop_.scheduleAfter(wait, [weak = weak_from_this()] {
-      if (auto self = weak.lock()) self->trailingFired();
-    });
+    nearTrailing_ =
+        loop_.scheduleAfter(wait, weakCallback(weak_from_this(), loop_, [](HitTester& t) { t.trailingFired(); }));
   }
 }
 

@@ -11,6 +11,7 @@
 #include "platform/MainThread.h"
 #include "platform/PetPanel.h"
 #include "platform/Screens.h"
+#include "platform/WeakCallback.h"
 #include "platform/WebEngine.h"
 #include "platform/WebView.h"
 #include "platform/WindowServer.h"
@@ -225,9 +226,8 @@ void PetWindowController::placeWide(const GRect& pet, const GRect& wide) {
 void PetWindowController::scheduleNarrow() {
   if (narrowWork_.isPending()) return;
   const double delay = std::max(lastPlaceAt_ + WideWindow::hold - loop_.uptime(), kShortestNarrowDelay);
-  narrowWork_ = loop_.scheduleAfter(delay, [weak = weak_from_this()] {
-    if (auto self = weak.lock()) self->narrowIfIdle();
-  });
+  narrowWork_ = loop_.scheduleAfter(
+      delay, weakCallback(weak_from_this(), loop_, [](PetWindowController& c) { c.narrowIfIdle(); }));
 }
 
 void PetWindowController::narrowIfIdle() {
@@ -366,13 +366,11 @@ void PetWindowController::setUserHidden(bool hidden, double seconds) {
     cancelDrag();
     collapseWide();
     panel_->orderOut();
-    unhideWork_ = loop_.scheduleAtWallTime(loop_.now() + seconds, [weak = weak_from_this()] {
-      if (auto self = weak.lock()) {
-        self->assertMainThread();
-        self->unhideWork_ = {};
-        self->setUserHidden(false);
-      }
-    });
+    unhideWork_ = loop_.scheduleAtWallTime(loop_.now() + seconds,
+                                           weakCallback(weak_from_this(), loop_, [](PetWindowController& c) {
+                                             c.unhideWork_ = {};
+                                             c.setUserHidden(false);
+                                           }));
   }
   hitTester_->update();
   reportShown(!hidden && shownOnce_);
@@ -398,9 +396,8 @@ void PetWindowController::scheduleOffscreenCheck(double delay) {
     return;
   }
   if (offscreenWork_.isPending()) return;  // keeps its deadline
-  offscreenWork_ = loop_.scheduleAfter(delay, [weak = weak_from_this()] {
-    if (auto self = weak.lock()) self->summonIfOffscreen();
-  });
+  offscreenWork_ = loop_.scheduleAfter(
+      delay, weakCallback(weak_from_this(), loop_, [](PetWindowController& c) { c.summonIfOffscreen(); }));
 }
 
 void PetWindowController::summonIfOffscreen() {

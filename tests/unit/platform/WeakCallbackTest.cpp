@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "platform/fake/FakeMainLoop.h"
 
@@ -40,6 +41,16 @@ TEST(WeakCallback, HandsItsArgumentsToAnActionThatTakesThem) {
   add(5);
   add(2);
   EXPECT_EQ(counter->runs, 7);
+}
+
+TEST(WeakCallback, GivesTheActionsResultOrADefaultOnceTheServiceIsGone) {
+  fake::FakeMainLoop loop;
+  auto counter = std::make_shared<Counter>();
+  std::function<std::vector<int>()> provide =
+      weakCallback(std::weak_ptr<Counter>(counter), loop, [](Counter& c) { return std::vector<int>{++c.runs}; });
+  EXPECT_EQ(provide(), std::vector<int>{1});
+  counter.reset();
+  EXPECT_EQ(provide(), std::vector<int>{});
 }
 
 }  // namespace
