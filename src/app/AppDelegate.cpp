@@ -143,14 +143,9 @@ void AppDelegate::start() {
   // The web view lives as long as the window controller; the bridge holds it weakly.
   const std::shared_ptr<platform::WebView> webView(window_, &window_->webView());
   Bridge::Parts parts = services().parts(window_, status_);
-  parts.relaunch = [weak] {
-    auto self = weak.lock();
-    return self && self->relaunch();
-  };
-  parts.linkUrl = [weak](LinkId link) {
-    auto self = weak.lock();
-    return self ? self->links_.url(link) : std::nullopt;
-  };
+  // Without the delegate there is nothing to relaunch and no link to give.
+  parts.relaunch = weakCallback(weak, mainLoop_, [](AppDelegate& d) { return d.relaunch(); });
+  parts.linkUrl = weakCallback(weak, mainLoop_, [](AppDelegate& d, LinkId link) { return d.links_.url(link); });
   bridge_->attach(webView, std::move(parts));
   wireWindow(*window_);
   wireStatus(*status_);
@@ -165,9 +160,9 @@ void AppDelegate::start() {
     ground_->mode = p.ground;
     if (p.ground != GroundMode::windows) ground_->stop();
   }
-  ground_->onChange = [weak](const std::vector<AppWindow>& windows) {
-    if (auto self = weak.lock()) self->send(PageEvent::onWindows, WindowsMsg{windows});
-  };
+  ground_->onChange = weakCallback(weak, mainLoop_, [](AppDelegate& d, const std::vector<AppWindow>& windows) {
+    d.send(PageEvent::onWindows, WindowsMsg{windows});
+  });
   applyPrefs(p);
   scheduleDockIconCheck();
   const std::vector<ScreenInfo> screens = ScreenGeometry::screens(*platform_.screens);
@@ -214,12 +209,10 @@ platform::TerminateReply AppDelegate::shouldTerminate() {
   terminating_ = true;
   replyAwaited_ = true;
   // When the page cannot be asked the reply comes before this answer; the platform accepts that.
-  std::weak_ptr<AppDelegate> weak = weak_from_this();
-  bridge_->flush(poweringOff_ ? FlushReason::logout : FlushReason::quit, [weak] {
-    auto self = weak.lock();
-    if (!self || !std::exchange(self->replyAwaited_, false)) return;
-    self->platform_.application->replyToTerminate(true);
-  });
+  bridge_->flush(poweringOff_ ? FlushReason::logout : FlushReason::quit,
+                 weakCallback(weak_from_this(), mainLoop_, [](AppDelegate& d) {
+                   if (std::exchange(d.replyAwaited_, false)) d.platform_.application->replyToTerminate(true);
+                 }));
   return platform::TerminateReply::later;
 }
 
@@ -318,16 +311,11 @@ void AppDelegate::sendMenu(MenuCommand command) {
 
 void AppDelegate::wireStatus(StatusItemController& status) {
   std::weak_ptr<AppDelegate> weak = weak_from_this();
-  status.state = [weak] {
-    auto self = weak.lock();
-    return self ? self->menuState() : StatusItemController::State{};
-  };
-  std::weak_ptr<InputPermission> permission = permission_;
-  status.willOpen = [permission] {
-    if (auto p = permission.lock()) p->refresh();
-  };
   // Each action runs on the delegate while it lives.
   auto on = [this, &weak](auto action) { return weakCallback(weak, mainLoop_, std::move(action)); };
+  status.state = on([](AppDelegate& d) { return d.menuState(); });
+  status.willOpen =
+      weakCallback(std::weak_ptr<InputPermission>(permission_), mainLoop_, [](InputPermission& p) { p.refresh(); });
   status.checkForUpdates = on([](AppDelegate& d) { d.updater_.checkForUpdates(); });
   StatusItemController::Actions& a = status.actions;
   a.toggleOnTop = on([](AppDelegate& d) { d.togglePref(&Prefs::onTop, &PrefsPatch::onTop); });

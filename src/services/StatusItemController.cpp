@@ -136,12 +136,7 @@ std::vector<std::string> StatusItemController::statusLines() const {
 platform::MenuItemModel StatusItemController::actionItem(std::string_view key,
                                                          std::function<void(StatusItemController&)> run,
                                                          std::string keyEquivalent, bool checked) {
-  auto item = entry(Kind::action, localized(key), [weak = weak_from_this(), run = std::move(run)] {
-    if (auto self = weak.lock()) {
-      self->assertMainThread();
-      run(*self);
-    }
-  });
+  auto item = entry(Kind::action, localized(key), weakCallback(weak_from_this(), loop_, std::move(run)));
   item.keyEquivalent = std::move(keyEquivalent);
   item.checked = checked;
   return item;

@@ -76,50 +76,28 @@ PetWindowController::PetWindowController(Private, platform::MainLoop& loop, plat
 PetWindowController::~PetWindowController() = default;
 
 void PetWindowController::wire() {
-  std::weak_ptr<PetWindowController> weak = weak_from_this();
+  // Every callback runs on the controller while it lives; a gone one refuses navigation.
+  auto on = [this, weak = weak_from_this()](auto action) { return weakCallback(weak, loop_, std::move(action)); };
 
   webView_->setNavigationHandlers(platform::NavigationHandlers{
-      [weak](const std::optional<std::string>& url) {
-        auto self = weak.lock();
-        if (!self) return false;
-        self->assertMainThread();
-        return allowNavigation(url);
-      },
-      [weak] {
-        if (auto self = weak.lock()) self->webDidCommit();
-      },
-      [weak] {
-        if (auto self = weak.lock()) self->webTerminated();
-      }});
+      on([](PetWindowController&, const std::optional<std::string>& url) { return allowNavigation(url); }),
+      on([](PetWindowController& c) { c.webDidCommit(); }),
+      on([](PetWindowController& c) { c.webTerminated(); })});
 
   // The holder: the pet's box, carrying the web view.
   panel_->setWebView(*webView_);
   panel_->setWebViewFrame(kPetBox, false);
-  panel_->setPointerActivityHandler([weak] {
-    if (auto self = weak.lock()) {
-      self->assertMainThread();
-      self->refreshHits();
-    }
-  });
+  panel_->setPointerActivityHandler(on([](PetWindowController& c) { c.refreshHits(); }));
   panel_->setLevel(onTop_ ? floatingLevel : petBaseLevel_);
 
   hitTester_->panel = panel_;
-  hitTester_->webFrame = [weak]() -> std::optional<GRect> {
-    if (auto self = weak.lock()) return self->webFrameOnScreen();
-    return std::nullopt;
-  };
+  // No frame at all once the controller is gone, not an empty one.
+  hitTester_->webFrame = on([](PetWindowController& c) { return std::optional<GRect>(c.webFrameOnScreen()); });
 
   drag_->panel = panel_;
-  drag_->onFinish = [weak] {
-    if (auto self = weak.lock()) self->syncHitMode();
-  };
+  drag_->onFinish = on([](PetWindowController& c) { c.syncHitMode(); });
 
-  tokens_.push_back(panel_->onBackingPropertiesChanged([weak] {
-    if (auto self = weak.lock()) {
-      self->assertMainThread();
-      self->reportWindow();
-    }
-  }));
+  tokens_.push_back(panel_->onBackingPropertiesChanged(on([](PetWindowController& c) { c.reportWindow(); })));
 }
 
 void PetWindowController::assertMainThread() const { platform::assertMainThread(loop_); }
