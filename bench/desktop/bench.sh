@@ -9,7 +9,10 @@
 #   BENCH_PARALLEL=1                              each variant on its own desktop at once (long soaks)
 #   BENCH_RESULTS=bench/desktop/RESULTS.md        where the table goes ("-" for nowhere)
 #
-# CPU is read from /proc/PID/stat, switches from /proc/PID/status, memory from smaps_rollup. The
+# CPU is read from /proc/PID/stat, switches from /proc/PID/status, memory from smaps_rollup. Private
+# memory counts the clean library pages that no other process maps at that moment, so it falls by
+# ~15 MiB for the host while any other GTK and WebKit program runs on the machine; private dirty (the
+# heap and the pages written, relocations included) does not depend on the neighbours. The
 # page's copy in each run's bundle reports when the hello was answered and when it moved the pet
 # (bench.js); a second of the phase left alone counts as walking with 10 steps or more in it and at
 # rest with none in it and its neighbours. X round trips are the host's calls of Xlib's _XReply,
@@ -99,7 +102,8 @@ analyse() {  # analyse DIR NAME
       if (nsteps["walk"] > 0) printf "xrt_step_walk_host %.2f\nsteps_s_walk %.1f\n", d["walk", 11] / nsteps["walk"], nsteps["walk"] * 1000 / ms["walk"]
       if (all["ms"] > 0) printf "xrt_s_still_oneko %.2f\n", all[12] * 1000 / all["ms"]
     }' "$d/$n.samples" 2> /dev/null
-  awk '{printf "rss_%s %.1f\npss_%s %.1f\npriv_%s %.1f\n", $1, $2 / 1024, $1, $3 / 1024, $1, $4 / 1024}' "$d/$n.mem" 2> /dev/null
+  awk '{printf "rss_%s %.1f\npss_%s %.1f\npriv_%s %.1f\n", $1, $2 / 1024, $1, $3 / 1024, $1, $4 / 1024
+        if (NF >= 5) printf "privdirty_%s %.1f\n", $1, $5 / 1024}' "$d/$n.mem" 2> /dev/null
   # The soak: private memory as the median of its first and of its last third, and their slope in
   # MiB per minute, and the least-squares slope of RSS. PSS is left out here: it moves whenever
   # other processes that share the libraries start or end.
@@ -161,6 +165,7 @@ row() {  # row LABEL KEY-PATTERN (with @ for the process) [ONEKO-KEY]
   row "RSS, MiB" "rss_@" rss_oneko
   row "PSS, MiB" "pss_@" pss_oneko
   row "private, MiB" "priv_@" priv_oneko
+  row "private dirty, MiB" "privdirty_@" privdirty_oneko
   row "X round trips per walking step" "xrt_step_walk_@"
   row "X round trips/s at rest (oneko: left alone)" "xrt_s_rest_@" xrt_s_still_oneko
   row "X round trips/s walking" "xrt_s_walk_@"

@@ -63,8 +63,8 @@ sampleFor() {  # sampleFor SECONDS FILE TAG
   local end=$(($(now_ms) + $1 * 1000))
   while [ "$(now_ms)" -lt $end ]; do echo "$(sample) $3" >> "$2"; sleep 1; done
 }
-mem() {  # mem NAME PID: rss pss private in KiB
-  awk -v n="$1" '/^Rss:/ {r=$2} /^Pss:/ {p=$2} /^Private_(Clean|Dirty):/ {v+=$2} END {print n, r+0, p+0, v+0}' "/proc/$2/smaps_rollup" 2> /dev/null
+mem() {  # mem NAME PID: rss pss private private-dirty in KiB
+  awk -v n="$1" '/^Rss:/ {r=$2} /^Pss:/ {p=$2} /^Private_(Clean|Dirty):/ {v+=$2} /^Private_Dirty:/ {w=$2} END {print n, r+0, p+0, v+0, w+0}' "/proc/$2/smaps_rollup" 2> /dev/null
 }
 memAll() { { mem host "$APP"; mem web "$WEB"; mem network "$NET"; mem oneko "$ONEKO"; } }
 typeFor() {  # typeFor SECONDS: about 10 keys a second into whatever has the focus
