@@ -69,7 +69,12 @@ function stopAll() {
 }
 
 const canMove = () => state.visible && !state.dragging && !state.prefs?.resting;
-const stepMs = () => (state.lowPower ? 100 : 40);
+// Every step is a message to the application and a repaint, so the pet walks in steps of a few
+// pixels a dozen times a second (50 px/s) rather than a pixel or two at every frame.
+const stepMs = () => (state.lowPower ? 100 : 80);
+const walkPx = () => (state.lowPower ? 1 : 4);
+const fallPx = () => (state.lowPower ? 12 : 24);
+const stepsPerStride = () => (state.lowPower ? 6 : 4);  // a stride every 320 ms, 600 ms in low power
 
 function setWalking(walking) {
   petEl.classList.toggle("walking", walking);
@@ -83,15 +88,15 @@ function tick() {
   let walking = false;
   if (f && floor && canMove()) {
     if (f.y < floor.y) {
-      setFrame(f.x, Math.min(floor.y, f.y + 12));  // fall back to the floor
+      setFrame(f.x, Math.min(floor.y, f.y + fallPx()));  // fall back to the floor
       next = stepMs();
     } else if (now < state.walkUntil) {
-      let x = f.x + state.walkDir * (state.lowPower ? 1 : 2);
+      let x = f.x + state.walkDir * walkPx();
       if (x <= floor.minX || x >= floor.maxX) state.walkDir = -state.walkDir;
       x = Math.min(Math.max(x, floor.minX), floor.maxX);
       setFrame(x, floor.y);
       state.steps += 1;
-      if (state.steps % 6 === 0) petEl.classList.toggle("stride");
+      if (state.steps % stepsPerStride() === 0) petEl.classList.toggle("stride");
       walking = true;
       next = stepMs();
     } else if (now >= state.restUntil) {

@@ -14,7 +14,7 @@
 # ~15 MiB for the host while any other GTK and WebKit program runs on the machine; private dirty (the
 # heap and the pages written, relocations included) does not depend on the neighbours. The
 # page's copy in each run's bundle reports when the hello was answered and when it moved the pet
-# (bench.js); a second of the phase left alone counts as walking with 10 steps or more in it and at
+# (bench.js); a second of the phase left alone counts as walking with 5 steps or more in it and at
 # rest with none in it and its neighbours. X round trips are the host's calls of Xlib's _XReply,
 # counted by an LD_PRELOAD library (xreply_count.c, built here).
 set -u
@@ -83,7 +83,7 @@ analyse() {  # analyse DIR NAME
         if (tag[i] != tag[i - 1]) continue
         dt = v[i, 1] - v[i - 1, 1]
         if (tag[i] == "typing") cls = "type"
-        else if (steps[i] >= dt / 100) cls = "walk"
+        else if (steps[i] >= dt / 200) cls = "walk"
         else if (steps[i] == 0 && (i - 1 < 2 || steps[i - 1] == 0) && (!((i + 1) in steps) || steps[i + 1] == 0)) cls = "rest"
         else cls = ""
         if (tag[i] == "still") { all["ms"] += dt; for (k = 2; k <= 12; k++) all[k] += v[i, k] - v[i - 1, k] }
