@@ -107,8 +107,7 @@ void AppDelegate::didFinishLaunching() {
 void AppDelegate::waitForPrevious(int32_t pid, int attempt) {
   if (platform_.workspace->isApplicationRunning(pid) && attempt < kWaitRetries) {
     waitWork_ = mainLoop_.scheduleAfter(
-        kWaitInterval, weakCallback(weak_from_this(), mainLoop_,
-                                    [pid, attempt](AppDelegate& d) { d.waitForPrevious(pid, attempt + 1); }));
+        kWaitInterval, weakly([pid, attempt](AppDelegate& d) { d.waitForPrevious(pid, attempt + 1); }));
     return;
   }
   // The instance that outlived a relaunch is on its way out: it is not asked to reopen.
@@ -139,28 +138,26 @@ void AppDelegate::start() {
   StatusItemController::setLanguage(lang_, *platform_.resources, *platform_.fileSystem);
   window_ = AppServices::makeWindow(platform_, bridge_->makeConfiguration(), p.onTop);
   status_ = AppServices::makeStatus(platform_);
-  std::weak_ptr<AppDelegate> weak = weak_from_this();
   // The web view lives as long as the window controller; the bridge holds it weakly.
   const std::shared_ptr<platform::WebView> webView(window_, &window_->webView());
   Bridge::Parts parts = services().parts(window_, status_);
   // Without the delegate there is nothing to relaunch and no link to give.
-  parts.relaunch = weakCallback(weak, mainLoop_, [](AppDelegate& d) { return d.relaunch(); });
-  parts.linkUrl = weakCallback(weak, mainLoop_, [](AppDelegate& d, LinkId link) { return d.links_.url(link); });
+  parts.relaunch = weakly([](AppDelegate& d) { return d.relaunch(); });
+  parts.linkUrl = weakly([](AppDelegate& d, LinkId link) { return d.links_.url(link); });
   bridge_->attach(webView, std::move(parts));
   wireWindow(*window_);
   wireStatus(*status_);
   wireWatch();
-  prefs_->onChange = weakCallback(weak, mainLoop_,
-                                  [](AppDelegate& d, const Prefs& now, const Prefs& old) { d.prefsChanged(now, old); });
+  prefs_->onChange = weakly([](AppDelegate& d, const Prefs& now, const Prefs& old) { d.prefsChanged(now, old); });
   permission_->onChange =
-      weakCallback(weak, mainLoop_, [](AppDelegate& d, const PermissionInfo& info) { d.permissionChanged(info); });
-  keys_->onBatch = weakCallback(weak, mainLoop_, [](AppDelegate& d, const KeysEvent& event) { d.keysBatch(event); });
+      weakly([](AppDelegate& d, const PermissionInfo& info) { d.permissionChanged(info); });
+  keys_->onBatch = weakly([](AppDelegate& d, const KeysEvent& event) { d.keysBatch(event); });
   keys_->start();
   if (p.ground != ground_->mode) {
     ground_->mode = p.ground;
     if (p.ground != GroundMode::windows) ground_->stop();
   }
-  ground_->onChange = weakCallback(weak, mainLoop_, [](AppDelegate& d, const std::vector<AppWindow>& windows) {
+  ground_->onChange = weakly([](AppDelegate& d, const std::vector<AppWindow>& windows) {
     d.send(PageEvent::onWindows, WindowsMsg{windows});
   });
   applyPrefs(p);
@@ -210,7 +207,7 @@ platform::TerminateReply AppDelegate::shouldTerminate() {
   replyAwaited_ = true;
   // When the page cannot be asked the reply comes before this answer; the platform accepts that.
   bridge_->flush(poweringOff_ ? FlushReason::logout : FlushReason::quit,
-                 weakCallback(weak_from_this(), mainLoop_, [](AppDelegate& d) {
+                 weakly([](AppDelegate& d) {
                    if (std::exchange(d.replyAwaited_, false)) d.platform_.application->replyToTerminate(true);
                  }));
   return platform::TerminateReply::later;
@@ -264,17 +261,15 @@ void AppDelegate::reloadWeb() {
 }
 
 void AppDelegate::wireWindow(PetWindowController& window) {
-  std::weak_ptr<AppDelegate> weak = weak_from_this();
-  auto on = [this, &weak](auto action) { return weakCallback(weak, mainLoop_, std::move(action)); };
-  window.onWindow = on([](AppDelegate& d, const WindowInfo& info) { d.send(PageEvent::onWindow, info); });
-  window.hitTester()->onPointerNear = on([](AppDelegate& d, const std::optional<GPoint>& at) {
+  window.onWindow = weakly([](AppDelegate& d, const WindowInfo& info) { d.send(PageEvent::onWindow, info); });
+  window.hitTester()->onPointerNear = weakly([](AppDelegate& d, const std::optional<GPoint>& at) {
     d.send(PageEvent::onPointerNear, PointerNearEvent{at});
   });
-  window.drag()->onEvent = on([](AppDelegate& d, const DragEvent& event) { d.send(PageEvent::onDrag, event); });
-  window.onSummonNeeded = on([](AppDelegate& d, const GPoint& point) { d.summon(point); });
-  window.onShownChanged = on([](AppDelegate& d) { d.shownChanged(); });
-  window.onWebNavigated = on([](AppDelegate& d) { d.bridge_->ready = false; });
-  window.onWebTerminated = on([](AppDelegate& d) { d.webContentTerminated(); });
+  window.drag()->onEvent = weakly([](AppDelegate& d, const DragEvent& event) { d.send(PageEvent::onDrag, event); });
+  window.onSummonNeeded = weakly([](AppDelegate& d, const GPoint& point) { d.summon(point); });
+  window.onShownChanged = weakly([](AppDelegate& d) { d.shownChanged(); });
+  window.onWebNavigated = weakly([](AppDelegate& d) { d.bridge_->ready = false; });
+  window.onWebTerminated = weakly([](AppDelegate& d) { d.webContentTerminated(); });
   // The panel lives as long as the window controller.
   watch_->watch(std::shared_ptr<platform::PetPanel>(window_, &window.panel()));
 }
@@ -310,61 +305,57 @@ void AppDelegate::sendMenu(MenuCommand command) {
 }
 
 void AppDelegate::wireStatus(StatusItemController& status) {
-  std::weak_ptr<AppDelegate> weak = weak_from_this();
   // Each action runs on the delegate while it lives.
-  auto on = [this, &weak](auto action) { return weakCallback(weak, mainLoop_, std::move(action)); };
-  status.state = on([](AppDelegate& d) { return d.menuState(); });
+  status.state = weakly([](AppDelegate& d) { return d.menuState(); });
   status.willOpen =
       weakCallback(std::weak_ptr<InputPermission>(permission_), mainLoop_, [](InputPermission& p) { p.refresh(); });
-  status.checkForUpdates = on([](AppDelegate& d) { d.updater_.checkForUpdates(); });
+  status.checkForUpdates = weakly([](AppDelegate& d) { d.updater_.checkForUpdates(); });
   StatusItemController::Actions& a = status.actions;
-  a.toggleOnTop = on([](AppDelegate& d) { d.togglePref(&Prefs::onTop, &PrefsPatch::onTop); });
-  a.toggleResting = on([](AppDelegate& d) { d.togglePref(&Prefs::resting, &PrefsPatch::resting); });
-  a.toggleSound = on([](AppDelegate& d) { d.togglePref(&Prefs::sound, &PrefsPatch::sound); });
-  a.toggleLaunchAtLogin = on([](AppDelegate& d) { d.togglePref(&Prefs::launchAtLogin, &PrefsPatch::launchAtLogin); });
-  a.setGround = on([](AppDelegate& d, GroundMode mode) {
+  a.toggleOnTop = weakly([](AppDelegate& d) { d.togglePref(&Prefs::onTop, &PrefsPatch::onTop); });
+  a.toggleResting = weakly([](AppDelegate& d) { d.togglePref(&Prefs::resting, &PrefsPatch::resting); });
+  a.toggleSound = weakly([](AppDelegate& d) { d.togglePref(&Prefs::sound, &PrefsPatch::sound); });
+  a.toggleLaunchAtLogin = weakly([](AppDelegate& d) { d.togglePref(&Prefs::launchAtLogin, &PrefsPatch::launchAtLogin); });
+  a.setGround = weakly([](AppDelegate& d, GroundMode mode) {
     PrefsPatch patch;
     patch.ground = mode;
     d.prefs_->apply(patch);
   });
-  a.wardrobe = on([](AppDelegate& d) { d.sendMenu(MenuCommand::wardrobe); });
-  a.book = on([](AppDelegate& d) { d.sendMenu(MenuCommand::book); });
-  a.gift = on([](AppDelegate& d) { d.sendMenu(MenuCommand::gift); });
-  a.settings = on([](AppDelegate& d) { d.sendMenu(MenuCommand::settings); });
-  a.summon = on([](AppDelegate& d) { d.summon(ScreenGeometry::mouseTopLeft(*d.platform_.screens)); });
-  a.clearLand = on([](AppDelegate& d) { d.send(PageEvent::onMenu, MenuEvent{MenuCommand::clearLand, std::nullopt}); });
-  a.permission = on([](AppDelegate& d) {
+  a.wardrobe = weakly([](AppDelegate& d) { d.sendMenu(MenuCommand::wardrobe); });
+  a.book = weakly([](AppDelegate& d) { d.sendMenu(MenuCommand::book); });
+  a.gift = weakly([](AppDelegate& d) { d.sendMenu(MenuCommand::gift); });
+  a.settings = weakly([](AppDelegate& d) { d.sendMenu(MenuCommand::settings); });
+  a.summon = weakly([](AppDelegate& d) { d.summon(ScreenGeometry::mouseTopLeft(*d.platform_.screens)); });
+  a.clearLand = weakly([](AppDelegate& d) { d.send(PageEvent::onMenu, MenuEvent{MenuCommand::clearLand, std::nullopt}); });
+  a.permission = weakly([](AppDelegate& d) {
     if (d.bridge_->ready) {
       d.send(PageEvent::onMenu, MenuEvent{MenuCommand::permission, std::nullopt});
     } else {
       d.permission_->request();
     }
   });
-  a.toggleHidden = on([](AppDelegate& d) {
+  a.toggleHidden = weakly([](AppDelegate& d) {
     if (d.window_) d.window_->setUserHidden(!d.window_->userHidden(), kToggleHideSeconds);
   });
-  a.reloadWeb = on([](AppDelegate& d) { d.reloadWeb(); });
-  a.quit = on([](AppDelegate& d) { d.platform_.application->terminate(); });
+  a.reloadWeb = weakly([](AppDelegate& d) { d.reloadWeb(); });
+  a.quit = weakly([](AppDelegate& d) { d.platform_.application->terminate(); });
 }
 
 void AppDelegate::wireWatch() {
-  std::weak_ptr<AppDelegate> weak = weak_from_this();
-  auto on = [this, &weak](auto action) { return weakCallback(weak, mainLoop_, std::move(action)); };
   SystemWatch::Handlers h;
-  h.visibility = on([](AppDelegate& d, const VisibilityInfo& info) {
+  h.visibility = weakly([](AppDelegate& d, const VisibilityInfo& info) {
     d.keys_->visible = info.visible;
     d.keys_->sessionAway = SystemWatch::isSessionAway(info);
     d.send(PageEvent::onVisibility, info);
   });
-  h.screens = on([](AppDelegate& d) { d.screensChanged(); });
-  h.power = on([](AppDelegate& d, const PowerInfo& info) { d.send(PageEvent::onPower, info); });
-  h.deviceLang = on([](AppDelegate& d) { d.refreshLang(); });
-  h.willSleep = on([](AppDelegate& d) { d.willSleep(); });
-  h.didWake = on([](AppDelegate& d) {
+  h.screens = weakly([](AppDelegate& d) { d.screensChanged(); });
+  h.power = weakly([](AppDelegate& d, const PowerInfo& info) { d.send(PageEvent::onPower, info); });
+  h.deviceLang = weakly([](AppDelegate& d) { d.refreshLang(); });
+  h.willSleep = weakly([](AppDelegate& d) { d.willSleep(); });
+  h.didWake = weakly([](AppDelegate& d) {
     d.permission_->refresh();
     if (d.window_) d.window_->scheduleOffscreenCheck(1.0);
   });
-  h.willPowerOff = on([](AppDelegate& d) { d.poweringOff_ = true; });
+  h.willPowerOff = weakly([](AppDelegate& d) { d.poweringOff_ = true; });
   watch_->handlers = std::move(h);
   watch_->start();
 }
@@ -449,7 +440,7 @@ void AppDelegate::keysBatch(const KeysEvent& event) {
 
 void AppDelegate::scheduleDockIconCheck() {
   dockIconWork_ = mainLoop_.scheduleAfter(
-      kDockIconCheckDelay, weakCallback(weak_from_this(), mainLoop_, [](AppDelegate& d) { d.checkDockIcon(); }));
+      kDockIconCheckDelay, weakly([](AppDelegate& d) { d.checkDockIcon(); }));
 }
 
 void AppDelegate::checkDockIcon() {

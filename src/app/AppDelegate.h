@@ -12,6 +12,7 @@
 #include "platform/MainLoop.h"
 #include "platform/Platform.h"
 #include "platform/TaskHandle.h"
+#include "platform/WeakCallback.h"
 #include "services/AppInfo.h"
 #include "services/AppWindows.h"
 #include "services/InputPermission.h"
@@ -90,6 +91,11 @@ class AppDelegate : public platform::ApplicationDelegate, public std::enable_sha
   AppDelegate(const platform::Platform& platform, AppServices services);
   AppServices services() const { return {prefs_, permission_, keys_, watch_, saveFile_, land_, ground_, bridge_}; }
   void assertMainThread() const;
+  // A platform or service callback that reaches the delegate while it lives.
+  template <class F>
+  auto weakly(F action) {
+    return weakCallback(weak_from_this(), mainLoop_, std::move(action));
+  }
   void waitForPrevious(int32_t pid, int attempt);
   // `reopenIt`: a launch by the user, which asks the running instance to reopen before quitting.
   bool quitIfAlreadyRunning(bool reopenIt);
