@@ -160,10 +160,17 @@ platform::ScriptMessage LinuxWebViewConfig::message(JSCValue* value) const {
   return message;
 }
 
+void LinuxWebViewConfig::holdContext(JSCValue* value) {
+  JSCContext* context = value ? jsc_value_get_context(value) : nullptr;
+  if (context != nullptr && context != messageContext_.get()) messageContext_.reset(JSC_CONTEXT(g_object_ref(context)));
+}
+
 void LinuxWebViewConfig::onMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer data) {
   auto* channel = static_cast<Channel*>(data);
   try {
-    const platform::ScriptMessage message = channel->owner->message(webkit_javascript_result_get_js_value(result));
+    JSCValue* value = webkit_javascript_result_get_js_value(result);
+    channel->owner->holdContext(value);
+    const platform::ScriptMessage message = channel->owner->message(value);
     // Copied: the handler may remove its own channel.
     auto handler = channel->message;
     if (handler) handler(message);
@@ -176,6 +183,7 @@ gboolean LinuxWebViewConfig::onMessageWithReply(WebKitUserContentManager*, JSCVa
                                                 WebKitScriptMessageReply* reply, gpointer data) {
   auto* channel = static_cast<Channel*>(data);
   try {
+    channel->owner->holdContext(value);
     auto answer = std::make_shared<LinuxScriptReply>(reply, value);
     const platform::ScriptMessage message = channel->owner->message(value);
     auto handler = channel->reply;

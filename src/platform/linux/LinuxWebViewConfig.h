@@ -75,6 +75,7 @@ class LinuxWebViewConfig final : public platform::WebViewConfig {
                                      WebKitScriptMessageReply* reply, gpointer data);
   static void onSchemeRequest(WebKitURISchemeRequest* request, gpointer data);
   platform::ScriptMessage message(JSCValue* value) const;
+  void holdContext(JSCValue* value);
   void remove(std::string_view name, bool withReply);
 
   web::ObjectPtr<WebKitWebContext> context_;
@@ -85,6 +86,9 @@ class LinuxWebViewConfig final : public platform::WebViewConfig {
   std::map<std::string, std::unique_ptr<Channel>, std::less<>> channels_;
   std::map<std::string, std::shared_ptr<platform::SchemeHandler>, std::less<>> schemeHandlers_;
   LinuxFrameGuard frameGuard_;
+  // WebKit gives every message a new wrapper of its one script context once nothing holds the last
+  // wrapper; holding it spares a walking pet that work on each step.
+  web::ObjectPtr<JSCContext> messageContext_;
 };
 
 }  // namespace brindlow::lnx
