@@ -70,11 +70,11 @@ function stopAll() {
 
 const canMove = () => state.visible && !state.dragging && !state.prefs?.resting;
 // Every step is a message to the application and a repaint, so the pet walks in steps of a few
-// pixels a dozen times a second (50 px/s) rather than a pixel or two at every frame.
-const stepMs = () => (state.lowPower ? 100 : 80);
-const walkPx = () => (state.lowPower ? 1 : 4);
-const fallPx = () => (state.lowPower ? 12 : 24);
-const stepsPerStride = () => (state.lowPower ? 6 : 4);  // a stride every 320 ms, 600 ms in low power
+// pixels ten times a second (50 px/s) rather than a pixel or two at every frame.
+const stepMs = () => 100;
+const walkPx = () => (state.lowPower ? 1 : 5);
+const fallPx = () => (state.lowPower ? 12 : 30);
+const stepsPerStride = () => (state.lowPower ? 6 : 4);  // a stride every 400 ms, 600 ms in low power
 
 function setWalking(walking) {
   petEl.classList.toggle("walking", walking);
